@@ -1,0 +1,72 @@
+#include "console/Console.hpp"
+
+#include "console/NativePlatform.hpp"
+
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+
+namespace zandrel {
+
+Seams& seams() {
+    static Seams current{
+        &std::cin,
+        &std::cout,
+        &std::cerr,
+        [] { std::srand(static_cast<unsigned>(std::time(nullptr))); },
+        [] { return std::rand(); },
+        &nativePlatform(),
+    };
+    return current;
+}
+
+std::ostream& out() { return *seams().out; }
+
+std::string readLine() {
+    out().flush();
+    std::streambuf* source = seams().in->rdbuf();
+    std::string line;
+    bool readAnything = false;
+    for (;;) {
+        const int c = source->sbumpc();
+        if (c == std::char_traits<char>::eof()) {
+            break;
+        }
+        readAnything = true;
+        if (c == '\n') {
+            break;
+        }
+        if (line.size() < maxLineLength) {
+            line.push_back(static_cast<char>(c));
+        }
+    }
+    if (!readAnything) {
+        inputEnded();
+    }
+    return line;
+}
+
+void pauseGame() {
+    out().flush();
+    seams().platform->pause();
+}
+
+void clearScreen() {
+    out().flush();
+    seams().platform->clearScreen();
+}
+
+void endProcess(int status) {
+    out().flush();
+    seams().err->flush();
+    seams().platform->endProcess(status);
+    std::abort(); // no platform comes back from the end of the game
+}
+
+void inputEnded() {
+    out().flush();
+    *seams().err << "zandrel: input ended while the game was waiting for the player\n";
+    endProcess(2);
+}
+
+} // namespace zandrel
