@@ -18,8 +18,15 @@ const char* const guardLeaves = "Fortunately for you he walks away and causes no
 // The guard fights anyone who crosses him, as strong as the player and then some.
 void fightTheGuard() { strengthBattle(game.strength + 3); }
 
-// The whole of one attribute poured into the other.
-void pourInto(const Attribute& from, const Attribute& into) {
+// The berserker and the mage offer to pour the whole of one attribute into the other.
+void offerToPour(const char* encounter, const char* question, const char* done, const Attribute& from,
+                 const Attribute& into) {
+    out() << encounter;
+    if (!answeredYes(question)) {
+        out() << "Very well.\n";
+        return;
+    }
+    out() << done;
     const int whole = game.*from.field;
     gain(into, whole);
     lose(from, whole);
@@ -57,23 +64,15 @@ void craftBattle(int foe) {
 }
 
 void berserkersOffer() {
-    out() << "You encounter powerful berserker who wants to make an offer with you.\n";
-    if (answeredYes("Do you want all your Craft to be put into your Strength?")) {
-        out() << "All your Craft is put into your Strength now.\n";
-        pourInto(craftStat, strengthStat);
-    } else {
-        out() << "Very well.\n";
-    }
+    offerToPour("You encounter powerful berserker who wants to make an offer with you.\n",
+                "Do you want all your Craft to be put into your Strength?",
+                "All your Craft is put into your Strength now.\n", craftStat, strengthStat);
 }
 
 void magesOffer() {
-    out() << "You encounter magical mage who wants to make an deal with you.\n";
-    if (answeredYes("Do you want all your Strength to be put into your Craft?")) {
-        out() << "All your Strength is put into your Craft now.\n";
-        pourInto(strengthStat, craftStat);
-    } else {
-        out() << "Very well.\n";
-    }
+    offerToPour("You encounter magical mage who wants to make an deal with you.\n",
+                "Do you want all your Strength to be put into your Craft?",
+                "All your Strength is put into your Craft now.\n", strengthStat, craftStat);
 }
 
 void watchfulGuard() {
@@ -114,13 +113,7 @@ void leprechaun() {
         return;
     }
     lose(goldStat, 1);
-    if (answeredYes("Do you want him to increase Strength?")) {
-        gain(strengthStat, 1);
-    } else if (answeredYes("Do you want him to increase Craft?")) {
-        gain(craftStat, 1);
-    } else {
-        gain(lifeStat, 1);
-    }
+    gainChosenPoint("Do you want him to increase Strength?", "Do you want him to increase Craft?");
 }
 
 void guardsToll() {

@@ -6,24 +6,55 @@
 #include "console/Stats.hpp"
 #include "state/GameState.hpp"
 
+#include <array>
 #include <ostream>
 
 namespace zandrel {
 namespace {
 
+// A spell scroll that can be spent before a battle.
+struct Spell {
+    char letter;
+    const char* menuLine;
+    std::int32_t GameState::*scrolls;
+    std::int32_t GameState::*casts; // the count its own advancement rests on, if any
+    void (*cast)();
+    bool battleGoesAhead;
+};
+
+// In the order the menu offers them.
+const std::array<Spell, 3> spells = {{
+    {'E', "[E]scape--Escape from battle.\n", &GameState::escapeScrolls, nullptr,
+     [] { out() << "You Escape from battle!\n"; }, false},
+    {'B', "[B]erserk--Enhance strength temporarily.\n", &GameState::berserkScrolls, &GameState::berserkCasts,
+     [] {
+         out() << "Your muscles surge with Strength!\n";
+         game.berserkActive = true;
+         gain(strengthStat, 4);
+     },
+     true},
+    {'H', "[H]eal--Gain an additional Life.\n", &GameState::healScrolls, &GameState::healCasts,
+     [] { gain(lifeStat, 1); }, true},
+}};
+
 void showChoices() {
     out() << "Here are the possible choices before the battle.\n\n";
     out() << "[R]un Away--Run away from battle.\n";
-    if (game.escapeScrolls > 0) {
-        out() << "[E]scape--Escape from battle.\n";
-    }
-    if (game.berserkScrolls > 0) {
-        out() << "[B]erserk--Enhance strength temporarily.\n";
-    }
-    if (game.healScrolls > 0) {
-        out() << "[H]eal--Gain an additional Life.\n";
+    for (const Spell& spell : spells) {
+        if (game.*spell.scrolls > 0) {
+            out() << spell.menuLine;
+        }
     }
     out() << "[N]othing--Do nothing before battle.\n";
+}
+
+const Spell* affordableSpell(char letter) {
+    for (const Spell& spell : spells) {
+        if (spell.letter == letter && game.*spell.scrolls > 0) {
+            return &spell;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -36,46 +67,25 @@ bool preBattle() {
         }
         showChoices();
         readMenuLetter("rebhn");
-        switch (game.classLetter) {
-        case 'R':
+        if (game.classLetter == 'R') {
             if (chancePercent(33)) {
                 out() << "You Ran Away!\n";
                 return false;
             }
             out() << "You Fail.\n";
             return true;
-        case 'E':
-            if (game.escapeScrolls > 0) {
-                ++game.spellsCast;
-                --game.escapeScrolls;
-                out() << "You Escape from battle!\n";
-                return false;
-            }
-            break;
-        case 'B':
-            if (game.berserkScrolls > 0) {
-                ++game.spellsCast;
-                ++game.berserkCasts;
-                out() << "Your muscles surge with Strength!\n";
-                game.berserkActive = true;
-                game.strength = gainStat("Strength", game.strength, 4);
-                --game.berserkScrolls;
-                return true;
-            }
-            break;
-        case 'H':
-            if (game.healScrolls > 0) {
-                ++game.spellsCast;
-                ++game.healCasts;
-                game.life = gainStat("Life", game.life, 1);
-                --game.healScrolls;
-                return true;
-            }
-            break;
-        case 'N':
+        }
+        if (game.classLetter == 'N') {
             return true;
-        default:
-            break;
+        }
+        if (const Spell* spell = affordableSpell(game.classLetter)) {
+            ++game.spellsCast;
+            if (spell->casts != nullptr) {
+                ++(game.*spell->casts);
+            }
+            --(game.*spell->scrolls);
+            spell->cast();
+            return spell->battleGoesAhead;
         }
         refused = true;
     }

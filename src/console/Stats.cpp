@@ -1,5 +1,6 @@
 #include "console/Stats.hpp"
 
+#include "console/Ask.hpp"
 #include "console/Console.hpp"
 #include "state/GameState.hpp"
 
@@ -27,6 +28,16 @@ void gain(const Attribute& attribute, int amount) {
 
 void lose(const Attribute& attribute, int amount) {
     game.*attribute.field = loseStat(attribute.name, game.*attribute.field, amount);
+}
+
+void gainChosenPoint(std::string_view strengthQuestion, std::string_view craftQuestion) {
+    if (answeredYes(strengthQuestion)) {
+        gain(strengthStat, 1);
+    } else if (answeredYes(craftQuestion)) {
+        gain(craftStat, 1);
+    } else {
+        gain(lifeStat, 1);
+    }
 }
 
 void awardScroll(std::string_view spell) {

@@ -28,6 +28,9 @@ inline constexpr Attribute experienceStat{"EXP", &GameState::experience};
 void gain(const Attribute& attribute, int amount);
 void lose(const Attribute& attribute, int amount);
 
+// A point paid for: Strength or Craft as the player says, and Life for one who wants neither.
+void gainChosenPoint(std::string_view strengthQuestion, std::string_view craftQuestion);
+
 // Adds one "Escape", "Berserk" or "Heal" scroll, announced.
 void awardScroll(std::string_view spell);
 

@@ -85,13 +85,7 @@ void runShop(const char* opening, int price) {
             out() << "You don't have enough gold.\n";
         } else {
             lose(goldStat, price);
-            if (answeredYes("Do you want to increase Strength?")) {
-                gain(strengthStat, 1);
-            } else if (answeredYes("Do you want to increase Craft?")) {
-                gain(craftStat, 1);
-            } else {
-                gain(lifeStat, 1);
-            }
+            gainChosenPoint("Do you want to increase Strength?", "Do you want to increase Craft?");
         }
         buying = answeredYes("Would you like to purchase more Strength, Craft or Life?");
     }
