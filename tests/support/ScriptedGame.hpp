@@ -61,4 +61,9 @@ private:
 // The die face a test wants, as the raw draw that gives it.
 constexpr int face(int pips) { return pips - 1; }
 
+// What the player sees when the game puts a yes/no question.
+inline std::string asked(const std::string& question) {
+    return question + "\nValid Commands: [Y]es, [N]o\nWhat is your response: ";
+}
+
 } // namespace zandrel::testing
