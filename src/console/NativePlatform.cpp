@@ -1,40 +1,251 @@
 #include "console/NativePlatform.hpp"
 
 #include <cstdlib>
+#include <iterator>
 #include <ostream>
 
+#ifdef _WIN32
+#include <conio.h>
+#include <csignal>
+#include <cstdio>
+#include <io.h>
+#include <windows.h>
+#else
+#include <cerrno>
+#include <csignal>
+#include <sys/select.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 
 namespace zandrel {
 namespace {
 
-bool personAtKeyboard() { return isatty(STDIN_FILENO) == 1; }
-bool personWatching() { return personAtKeyboard() && isatty(STDOUT_FILENO) == 1; }
+constexpr char pausePrompt[] = "Press any key to continue . . . ";
 
-class PosixPlatform final : public Platform {
+#ifdef _WIN32
+
+// A console, not a pipe, a file or the NUL device (which _isatty also calls a terminal).
+bool isConsole(int fd, DWORD handleId) {
+    DWORD mode = 0;
+    return _isatty(fd) != 0 && GetConsoleMode(GetStdHandle(handleId), &mode) != 0;
+}
+
+bool personAtKeyboard() { return isConsole(_fileno(stdin), STD_INPUT_HANDLE); }
+bool personWatching() { return personAtKeyboard() && isConsole(_fileno(stdout), STD_OUTPUT_HANDLE); }
+
+class ConsolePlatform final : public Platform {
 public:
     void pause() override {
         if (!personAtKeyboard()) {
             return;
         }
-        out() << "Press any key to continue . . . ";
+        out() << pausePrompt;
         out().flush();
-        termios saved{};
-        const bool haveSettings = tcgetattr(STDIN_FILENO, &saved) == 0;
-        if (haveSettings) {
-            termios raw = saved;
-            raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-            raw.c_cc[VMIN] = 1;
-            raw.c_cc[VTIME] = 0;
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw);
+        // _getch reads the console raw, so Ctrl-C arrives as a key; it still ends the game.
+        const int key = _getch();
+        if (key == 3) {
+            std::raise(SIGINT);
         }
-        char key = 0;
-        const auto got = read(STDIN_FILENO, &key, 1);
-        if (haveSettings) {
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        // Arrows and function keys come as a prefix and a second code: both are the one key.
+        if (key == 0 || key == 0xE0) {
+            (void)_getch();
         }
-        if (got != 1) {
+        out() << '\n';
+        out().flush();
+    }
+
+    void clearScreen() override {
+        if (!personWatching()) {
+            return;
+        }
+        // The whole buffer is the console's scrollback, so blanking it wipes that too.
+        const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+        CONSOLE_SCREEN_BUFFER_INFO info{};
+        if (GetConsoleScreenBufferInfo(console, &info) == 0) {
+            return;
+        }
+        const DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
+        const COORD home{0, 0};
+        DWORD written = 0;
+        FillConsoleOutputCharacterA(console, ' ', cells, home, &written);
+        FillConsoleOutputAttribute(console, info.wAttributes, cells, home, &written);
+        SetConsoleCursorPosition(console, home);
+    }
+
+    [[noreturn]] void endProcess(int status) override { std::exit(status); }
+};
+
+ConsolePlatform& thePlatform() {
+    static ConsolePlatform platform;
+    return platform;
+}
+
+#else
+
+bool personAtKeyboard() { return isatty(STDIN_FILENO) == 1; }
+bool personWatching() { return personAtKeyboard() && isatty(STDOUT_FILENO) == 1; }
+
+// How long the rest of a key (an arrow's escape sequence, a letter's further bytes) may
+// trail its first byte.
+constexpr long trailingBytesMicroseconds = 50'000;
+
+// The terminal as the player had it, and as the pause wants it. The signal handlers read
+// them, so they live outside the pause.
+termios playerSettings{};
+termios keySettings{};
+volatile std::sig_atomic_t waitingForKey = 0;
+
+// The signals the pause answers for while the terminal is in single-key mode.
+constexpr int pauseSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGTSTP, SIGCONT};
+struct sigaction earlierActions[sizeof pauseSignals / sizeof pauseSignals[0]];
+bool handlerInstalled[sizeof pauseSignals / sizeof pauseSignals[0]];
+
+sigset_t pauseSignalSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int sig : pauseSignals) {
+        sigaddset(&set, sig);
+    }
+    return set;
+}
+
+void giveTerminalBack() { tcsetattr(STDIN_FILENO, TCSANOW, &playerSettings); }
+
+// Everything below runs inside signal handlers: only async-signal-safe calls.
+void takeDefaultCourse(int sig) {
+    struct sigaction byDefault {};
+    byDefault.sa_handler = SIG_DFL;
+    sigemptyset(&byDefault.sa_mask);
+    sigaction(sig, &byDefault, nullptr);
+    sigset_t just;
+    sigemptyset(&just);
+    sigaddset(&just, sig);
+    raise(sig);
+    sigprocmask(SIG_UNBLOCK, &just, nullptr);
+}
+
+void onEndingSignal(int sig) {
+    giveTerminalBack();
+    takeDefaultCourse(sig); // the game ends here, by this signal
+}
+
+void onStop(int sig) {
+    const int savedErrno = errno;
+    struct sigaction ours {};
+    sigaction(sig, nullptr, &ours);
+    giveTerminalBack();
+    takeDefaultCourse(sig); // stopped here until the player continues the game
+    sigaction(sig, &ours, nullptr);
+    if (waitingForKey != 0) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &keySettings);
+        // The shell has written over the line since; show again what the game waits for.
+        [[maybe_unused]] const auto shown = write(STDOUT_FILENO, pausePrompt, sizeof pausePrompt - 1);
+    }
+    errno = savedErrno;
+}
+
+// Continued after a stop the game could not catch: whoever had the terminal meanwhile may
+// have changed it.
+void onContinue(int) {
+    const int savedErrno = errno;
+    if (waitingForKey != 0) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &keySettings);
+    }
+    errno = savedErrno;
+}
+
+void installPauseHandlers() {
+    const sigset_t all = pauseSignalSet();
+    for (std::size_t i = 0; i < std::size(pauseSignals); ++i) {
+        const int sig = pauseSignals[i];
+        sigaction(sig, nullptr, &earlierActions[i]);
+        // A signal the game was started to ignore stays ignored.
+        handlerInstalled[i] = earlierActions[i].sa_handler != SIG_IGN;
+        if (!handlerInstalled[i]) {
+            continue;
+        }
+        struct sigaction mine {};
+        mine.sa_mask = all;
+        mine.sa_flags = 0; // no restart: the key read sees EINTR and waits again
+        mine.sa_handler = onEndingSignal;
+        if (sig == SIGTSTP) {
+            mine.sa_handler = onStop;
+        } else if (sig == SIGCONT) {
+            mine.sa_handler = onContinue;
+        }
+        sigaction(sig, &mine, nullptr);
+    }
+}
+
+void removePauseHandlers() {
+    for (std::size_t i = 0; i < std::size(pauseSignals); ++i) {
+        if (handlerInstalled[i]) {
+            sigaction(pauseSignals[i], &earlierActions[i], nullptr);
+        }
+    }
+}
+
+// Waits until a byte can be read, at most the given time when there is one.
+// True when one can.
+bool byteArrives(const timeval* within) {
+    for (;;) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(STDIN_FILENO, &readable);
+        timeval left{};
+        if (within != nullptr) {
+            left = *within;
+        }
+        const int ready = select(STDIN_FILENO + 1, &readable, nullptr, nullptr, within != nullptr ? &left : nullptr);
+        if (ready >= 0) {
+            return ready > 0;
+        }
+        if (errno != EINTR) {
+            return true; // let the read itself report what is wrong
+        }
+    }
+}
+
+// One key press: its first byte, then whatever of it trails close behind, so that no byte of
+// an arrow or a function key is left to answer the next question. False when the terminal has
+// gone (end of file or a read error).
+bool readOneKey() {
+    unsigned char first = 0;
+    for (;;) {
+        const ssize_t got = read(STDIN_FILENO, &first, 1);
+        if (got == 1) {
+            break;
+        }
+        if (got < 0 && errno == EINTR) {
+            continue; // a stop and a continue, or a signal the game leaves alone
+        }
+        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            byteArrives(nullptr);
+            continue;
+        }
+        return false;
+    }
+    const timeval trailing{0, trailingBytesMicroseconds};
+    while (byteArrives(&trailing)) {
+        unsigned char rest[64];
+        const ssize_t got = read(STDIN_FILENO, rest, sizeof rest);
+        if (got == 0 || (got < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)) {
+            break; // the key still counts; the next read will find the end
+        }
+    }
+    return true;
+}
+
+class TerminalPlatform final : public Platform {
+public:
+    void pause() override {
+        if (!personAtKeyboard()) {
+            return;
+        }
+        out() << pausePrompt;
+        out().flush();
+        if (!waitForKey()) {
             inputEnded();
         }
         out() << '\n';
@@ -45,18 +256,55 @@ public:
         if (!personWatching()) {
             return;
         }
+        // Cursor home, erase the display, erase the scrollback.
         out() << "\x1b[H\x1b[2J\x1b[3J";
         out().flush();
     }
 
     [[noreturn]] void endProcess(int status) override { std::exit(status); }
+
+private:
+    // Single-key mode (no line editing, no echo, signals still on) only for the one read.
+    // The signals are held off while the settings and the handlers change hands, so that no
+    // handler ever sees one without the other.
+    static bool waitForKey() {
+        const sigset_t held = pauseSignalSet();
+        sigset_t before;
+        sigprocmask(SIG_BLOCK, &held, &before);
+        const bool singleKeys = tcgetattr(STDIN_FILENO, &playerSettings) == 0;
+        if (singleKeys) {
+            keySettings = playerSettings;
+            keySettings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+            keySettings.c_cc[VMIN] = 1;
+            keySettings.c_cc[VTIME] = 0;
+            installPauseHandlers();
+            waitingForKey = 1;
+            tcsetattr(STDIN_FILENO, TCSAFLUSH, &keySettings);
+        }
+        sigprocmask(SIG_SETMASK, &before, nullptr);
+
+        const bool gotKey = readOneKey();
+
+        sigprocmask(SIG_BLOCK, &held, nullptr);
+        if (singleKeys) {
+            waitingForKey = 0;
+            tcsetattr(STDIN_FILENO, TCSAFLUSH, &playerSettings);
+            removePauseHandlers();
+        }
+        sigprocmask(SIG_SETMASK, &before, nullptr);
+        return gotKey;
+    }
 };
+
+TerminalPlatform& thePlatform() {
+    static TerminalPlatform platform;
+    return platform;
+}
+
+#endif
 
 } // namespace
 
-Platform& nativePlatform() {
-    static PosixPlatform platform;
-    return platform;
-}
+Platform& nativePlatform() { return thePlatform(); }
 
 } // namespace zandrel
