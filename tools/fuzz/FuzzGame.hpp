@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace zandrel::fuzz {
+
+// One fuzz input read as a game. Everything before the first zero byte is what the player
+// types, '\n' ending each answer; everything after it is the game's draws of chance, each a
+// little-endian base-128 number (a byte with its top bit set says another byte follows, five
+// at most), taken modulo RAND_MAX + 1. So any value the generator can give is reachable,
+// while the small values that pick every die face, card and percent take one byte each.
+// An input without a zero byte is all answers and no chance.
+struct GameScript {
+    std::string answers;
+    std::span<const std::uint8_t> draws;
+};
+
+GameScript splitInput(std::span<const std::uint8_t> input);
+
+// Reads the draws of a script one at a time.
+class DrawReader {
+public:
+    explicit DrawReader(std::span<const std::uint8_t> draws) : rest_(draws) {}
+    bool exhausted() const { return rest_.empty(); }
+    // The next draw, 0 to RAND_MAX; an unfinished last number counts as far as it goes.
+    int next();
+
+private:
+    std::span<const std::uint8_t> rest_;
+};
+
+// How a scripted game ended: with an exit status (0 won, 1 lost, 2 the answers ran out),
+// or without one when the game wanted more chance than the script holds.
+struct Ending {
+    std::optional<int> status;
+};
+
+// Plays one whole game from a fresh game record through the same driver as the executable,
+// writing every text to the transcript, and puts the usual seams back afterwards.
+Ending playScript(std::span<const std::uint8_t> input, std::ostream& transcript);
+
+} // namespace zandrel::fuzz

@@ -1,0 +1,108 @@
+// Plays one whole game per fuzz input (see FuzzGame.hpp for how an input reads as a game)
+// and stops on anything a finished game can never show.
+
+#include "FuzzGame.hpp"
+
+#include "state/GameState.hpp"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <ostream>
+#include <streambuf>
+
+namespace {
+
+// Folds everything the game prints into one number, so two plays of the same game can be
+// compared without keeping their text.
+class TranscriptDigest final : public std::streambuf {
+public:
+    TranscriptDigest() { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+
+    std::uint64_t digest() {
+        fold();
+        return hash_;
+    }
+
+protected:
+    int_type overflow(int_type c) override {
+        fold();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+
+    int sync() override {
+        fold();
+        return 0;
+    }
+
+private:
+    void fold() {
+        for (const char* c = pbase(); c != pptr(); ++c) {
+            hash_ = (hash_ ^ static_cast<unsigned char>(*c)) * 0x100000001B3U;
+        }
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+    }
+
+    std::array<char, 1024> buffer_{};
+    std::uint64_t hash_ = 0xCBF29CE484222325U;
+};
+
+struct Play {
+    zandrel::fuzz::Ending ending;
+    std::uint64_t transcript;
+};
+
+Play play(std::span<const std::uint8_t> input) {
+    TranscriptDigest digest;
+    std::ostream transcript(&digest);
+    const zandrel::fuzz::Ending ending = zandrel::fuzz::playScript(input, transcript);
+    return {ending, digest.digest()};
+}
+
+[[noreturn]] void fault(const char* what) {
+    std::fprintf(stderr, "zandrel fuzzer: %s\n", what);
+    std::abort();
+}
+
+// The game ends only three ways, each with the record it must leave behind.
+void checkEnding(const zandrel::fuzz::Ending& ending) {
+    if (!ending.status) {
+        return;
+    }
+    const zandrel::GameState& game = zandrel::game;
+    switch (*ending.status) {
+    case 0:
+        if (game.region != 4) {
+            fault("a game was won without crossing the Citadel");
+        }
+        break;
+    case 1:
+        if (!(game.life < 1 && !game.isUndead) && !(game.life > 0 && game.isUndead)) {
+            fault("a game was lost by a character still in the game");
+        }
+        break;
+    case 2:
+        break;
+    default:
+        fault("a game ended with a status the game never gives");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::span<const std::uint8_t> input(data, size);
+    const Play first = play(input);
+    checkEnding(first.ending);
+    // Every game starts from a fresh record: anything one game carried into the next would
+    // make the same input play differently the second time.
+    const Play second = play(input);
+    if (second.ending.status != first.ending.status || second.transcript != first.transcript) {
+        fault("the same input played two different games");
+    }
+    return 0;
+}
