@@ -28,7 +28,12 @@ std::string readLine() {
     std::string line;
     bool readAnything = false;
     for (;;) {
-        const int c = source->sbumpc();
+        int c = std::char_traits<char>::eof();
+        try {
+            c = source->sbumpc();
+        } catch (const std::ios_base::failure&) {
+            // A read error, such as a terminal that has gone away: no more answers will come.
+        }
         if (c == std::char_traits<char>::eof()) {
             break;
         }
