@@ -95,6 +95,7 @@ constexpr long trailingBytesMicroseconds = 50'000;
 termios playerSettings{};
 termios keySettings{};
 volatile std::sig_atomic_t waitingForKey = 0;
+volatile std::sig_atomic_t continued = 0;
 
 // The signals the pause answers for while the terminal is in single-key mode.
 constexpr int pauseSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGTSTP, SIGCONT};
@@ -135,20 +136,25 @@ void onStop(int sig) {
     struct sigaction ours {};
     sigaction(sig, nullptr, &ours);
     giveTerminalBack();
+    continued = 0;
     takeDefaultCourse(sig); // stopped here until the player continues the game
     sigaction(sig, &ours, nullptr);
     if (waitingForKey != 0) {
         tcsetattr(STDIN_FILENO, TCSANOW, &keySettings);
-        // The shell has written over the line since; show again what the game waits for.
-        [[maybe_unused]] const auto shown = write(STDOUT_FILENO, pausePrompt, sizeof pausePrompt - 1);
+        // The shell has written over the line meanwhile; show again what the game waits for.
+        // (A game with no shell to stop it for was never stopped, and has nothing to show.)
+        if (continued != 0) {
+            [[maybe_unused]] const auto shown = write(STDOUT_FILENO, pausePrompt, sizeof pausePrompt - 1);
+        }
     }
     errno = savedErrno;
 }
 
-// Continued after a stop the game could not catch: whoever had the terminal meanwhile may
-// have changed it.
+// Continued after any stop, also one the game could not catch: whoever had the terminal
+// meanwhile may have changed it.
 void onContinue(int) {
     const int savedErrno = errno;
+    continued = 1;
     if (waitingForKey != 0) {
         tcsetattr(STDIN_FILENO, TCSANOW, &keySettings);
     }
@@ -171,6 +177,7 @@ void installPauseHandlers() {
         mine.sa_handler = onEndingSignal;
         if (sig == SIGTSTP) {
             mine.sa_handler = onStop;
+            sigdelset(&mine.sa_mask, SIGCONT); // so that it can tell that the stop took place
         } else if (sig == SIGCONT) {
             mine.sa_handler = onContinue;
         }
