@@ -6,6 +6,7 @@
 #include "console/Stats.hpp"
 #include "state/GameState.hpp"
 
+#include <algorithm>
 #include <array>
 #include <ostream>
 
@@ -49,12 +50,10 @@ void showChoices() {
 }
 
 const Spell* affordableSpell(char letter) {
-    for (const Spell& spell : spells) {
-        if (spell.letter == letter && game.*spell.scrolls > 0) {
-            return &spell;
-        }
-    }
-    return nullptr;
+    const auto found = std::find_if(spells.begin(), spells.end(), [letter](const Spell& spell) {
+        return spell.letter == letter && game.*spell.scrolls > 0;
+    });
+    return found == spells.end() ? nullptr : &*found;
 }
 
 } // namespace

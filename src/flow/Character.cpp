@@ -4,6 +4,7 @@
 #include "console/Console.hpp"
 #include "state/GameState.hpp"
 
+#include <algorithm>
 #include <array>
 #include <ostream>
 
@@ -69,18 +70,16 @@ void chooseCharacter() {
             out() << offered.menuLine;
         }
         readMenuLetter("kowpmtu");
-        const CharacterClass* picked = nullptr;
-        for (const CharacterClass& offered : classes) {
-            if (offered.letter == game.classLetter) {
-                picked = &offered;
-            }
-        }
-        if (picked == nullptr) {
+        const auto found = std::find_if(classes.begin(), classes.end(), [](const CharacterClass& offered) {
+            return offered.letter == game.classLetter;
+        });
+        if (found == classes.end()) {
             refused = true;
             continue;
         }
-        if (answeredYes(picked->question)) {
-            takeUp(*picked);
+        const CharacterClass& picked = *found;
+        if (answeredYes(picked.question)) {
+            takeUp(picked);
             return;
         }
     }
