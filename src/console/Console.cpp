@@ -65,7 +65,9 @@ void endProcess(int status) {
     out().flush();
     seams().err->flush();
     seams().platform->endProcess(status);
-    std::abort(); // no platform comes back from the end of the game
+    // No platform comes back from the end of the game; should one ever do so, stop here.
+    // cppcheck-suppress unreachableCode
+    std::abort();
 }
 
 void inputEnded() {
