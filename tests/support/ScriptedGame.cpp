@@ -1,34 +1,13 @@
 #include "support/ScriptedGame.hpp"
 
 #include "flow/Driver.hpp"
-#include "state/GameState.hpp"
 
 namespace zandrel::testing {
-
-void ScriptedPlatform::pause() { out() << "[pause]"; }
-
-void ScriptedPlatform::clearScreen() { out() << "[cls]"; }
-
-void ScriptedPlatform::endProcess(int status) { throw GameEnded{status}; }
 
 ScriptedGame::ScriptedGame(std::string answers, std::initializer_list<int> draws)
     : input_(std::move(answers)), draws_(draws), saved_(seams()) {
     resetGame();
-    seams() = Seams{
-        &input_,
-        &output_,
-        &errors_,
-        [] {},
-        [this] {
-            if (draws_.empty()) {
-                throw ChanceRanOut{};
-            }
-            const int draw = draws_.front();
-            draws_.pop_front();
-            return draw;
-        },
-        &platform_,
-    };
+    seams() = Seams{&input_, &output_, &errors_, [] {}, [this] { return draws_.at(drawn_++); }, this};
 }
 
 ScriptedGame::~ScriptedGame() {
@@ -36,28 +15,16 @@ ScriptedGame::~ScriptedGame() {
     resetGame();
 }
 
-void ScriptedGame::addDraws(std::initializer_list<int> draws) { draws_.insert(draws_.end(), draws); }
-
 void ScriptedGame::addAnswers(const std::string& answers) {
     std::string rest(std::istreambuf_iterator<char>(input_), {});
     input_.clear();
     input_.str(rest + answers);
 }
 
-int ScriptedGame::playWholeGame() {
-    try {
-        return runGame();
-    } catch (const GameEnded& ended) {
-        return ended.status;
-    }
+int ScriptedGame::playWholeGame() try {
+    return runGame();
+} catch (const GameEnded& ended) {
+    return ended.status;
 }
-
-std::string ScriptedGame::takeTranscript() {
-    std::string text = output_.str();
-    output_.str("");
-    return text;
-}
-
-bool ScriptedGame::answersLeft() { return input_.rdbuf()->in_avail() > 0; }
 
 } // namespace zandrel::testing
