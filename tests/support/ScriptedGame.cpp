@@ -15,12 +15,6 @@ ScriptedGame::~ScriptedGame() {
     resetGame();
 }
 
-void ScriptedGame::addAnswers(const std::string& answers) {
-    std::string rest(std::istreambuf_iterator<char>(input_), {});
-    input_.clear();
-    input_.str(rest + answers);
-}
-
 int ScriptedGame::playWholeGame() try {
     return runGame();
 } catch (const GameEnded& ended) {

@@ -33,9 +33,6 @@ public:
     explicit ScriptedGame(std::string answers = "", std::initializer_list<int> draws = {});
     ~ScriptedGame() override;
 
-    void addDraws(std::initializer_list<int> draws) { draws_.insert(draws_.end(), draws); }
-    void addAnswers(const std::string& answers);
-
     // Runs a whole game through the driver and returns its exit status.
     int playWholeGame();
 
