@@ -9,6 +9,7 @@ if [ "$3" = nohup ]; then
 else
   set -m # the game runs as a job of its own, which Ctrl-Z can stop
 fi
+mkdir -p "$2"
 stty -a >"$2/before"
 "$1"
 status=$?
