@@ -2,8 +2,6 @@
 
 namespace zandrel::testing {
 
-const std::string gameOver = "GAME OVER!\n\n\n\n[pause]";
-
 // A last answer without a line end still counts; the answers may run out at a question.
 TEST(WholeGame, TheBannerPausesBeforeTheClassMenuAndTheEndOfInputEndsTheGame) {
     ScriptedGame play("w");
@@ -21,11 +19,11 @@ TEST(WholeGame, ACharacterFoundDeadAtTheUpkeepLosesTheGame) {
     ScriptedGame living("k\ny\n", {face(4), face(2), face(4), face(2), face(4), face(2)});
     EXPECT_EQ(living.playWholeGame(), 1);
     EXPECT_THAT(living.takeTranscript(),
-                EndsWith("\t2= Death\nYou lose 1 Life.\nYou have lost all of your lives...\n" + gameOver));
+                EndsWith("Death\nYou lose 1 Life.\nYou have lost all of your lives...\nGAME OVER!\n\n\n\n[pause]"));
     ScriptedGame undead("u\ny\n", {face(1), 28});
     EXPECT_EQ(undead.playWholeGame(), 1);
     EXPECT_THAT(undead.takeTranscript(),
-                EndsWith("You gain 15 Gold.\nYou have crossed over to the afterLife...\n" + gameOver));
+                EndsWith("You gain 15 Gold.\nYou have crossed over to the afterLife...\nGAME OVER!\n\n\n\n[pause]"));
 }
 
 TEST(WholeGame, AWizardCrossesBackAndForthAndClaimsTheCrown) {

@@ -46,6 +46,9 @@ TEST(Crossings, EachGuardianFallsOnlyToAGreaterTotal) {
                 EndsWith("You: 21\nHim: 31\nYou were killed by the Master Mage who dealt 31 total damage to you.\n"
                          "You lose 1 Life.\nregion 2"));
     EXPECT_THAT(challenge(playInnerRegion, 3, 3, &GameState::craft, 45, 6, 1), EndsWith("draw.\nregion 3"));
+    ScriptedGame declined("n\n", {face(3)}); // a declined challenge changes nothing, not even the foe
+    playOuterRegion();
+    EXPECT_EQ(std::pair(game.foeStrength, game.region), std::pair(0, 1));
 }
 
 // Lands on a battle space after earlier foes of Strength 3 and Craft 8, four battles and two
