@@ -14,8 +14,3 @@ FetchContent_Declare(GTest SOURCE_DIR "${ZANDREL_GTEST_SOURCE_DIR}" OVERRIDE_FIN
 FetchContent_MakeAvailable(GTest)
 # Only the libraries that the tests link are built.
 set_property(DIRECTORY "${gtest_SOURCE_DIR}" PROPERTY EXCLUDE_FROM_ALL TRUE)
-
-# On Debian the GoogleMock headers sit beside GoogleTest's in /usr/include, so a test that
-# uses a matcher compiles against GTest::gtest alone; give this build the same reach.
-target_include_directories(gtest INTERFACE
-  "$<BUILD_INTERFACE:${ZANDREL_GTEST_SOURCE_DIR}/googlemock/include>")

@@ -8,6 +8,7 @@
 #include <conio.h>
 #include <csignal>
 #include <cstdio>
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 #else
@@ -36,6 +37,10 @@ bool personWatching() { return personAtKeyboard() && isConsole(_fileno(stdout), 
 
 class ConsolePlatform final : public Platform {
 public:
+    // Answers are read as the player typed them: a carriage return is an ordinary character
+    // and Ctrl-Z in a file of answers is no end of input.
+    ConsolePlatform() { _setmode(_fileno(stdin), _O_BINARY); }
+
     void pause() override {
         if (!personAtKeyboard()) {
             return;
