@@ -79,7 +79,8 @@ TEST(Upkeep, TheLevelPriceStopsDoublingAtTheMostExperienceAHeroCanHold) {
     game.experienceNeeded = 1 << 29;
     game.experience = (1 << 29) + (1 << 30) + 5;
     runUpkeep();
-    EXPECT_EQ(std::tuple(game.level, game.experience, game.experienceNeeded), std::tuple(31, 5, dearest));
+    // Stop here on a wrong price: the next upkeep would never end with one that wrapped to 0.
+    ASSERT_EQ(std::tuple(game.level, game.experience, game.experienceNeeded), std::tuple(31, 5, dearest));
     game.experience = dearest;
     runUpkeep();
     EXPECT_EQ(std::tuple(game.level, game.experience, game.experienceNeeded), std::tuple(32, 0, dearest));
