@@ -3,6 +3,7 @@
 #include <functional>
 #include <iosfwd>
 #include <string>
+#include <utility>
 
 namespace zandrel {
 
@@ -39,6 +40,21 @@ struct Seams {
 
 // The seams in force; by default the standard streams, std::rand and the native platform.
 Seams& seams();
+
+// Puts other seams in force for as long as it lives, and the ones it found back afterwards,
+// however the game in between ends: for the scripted and the fuzzed games.
+class SeamsInPlace {
+public:
+    explicit SeamsInPlace(Seams replacement) : saved_(seams()) { seams() = std::move(replacement); }
+    SeamsInPlace(const SeamsInPlace&) = delete;
+    SeamsInPlace& operator=(const SeamsInPlace&) = delete;
+    SeamsInPlace(SeamsInPlace&&) = delete;
+    SeamsInPlace& operator=(SeamsInPlace&&) = delete;
+    ~SeamsInPlace() { seams() = saved_; }
+
+private:
+    Seams saved_;
+};
 
 // The stream all game text is written to.
 std::ostream& out();

@@ -5,15 +5,12 @@
 namespace zandrel::testing {
 
 ScriptedGame::ScriptedGame(std::string answers, std::initializer_list<int> draws)
-    : input_(std::move(answers)), draws_(draws), saved_(seams()) {
+    : input_(std::move(answers)), draws_(draws),
+      inPlace_(Seams{&input_, &output_, &errors_, [] {}, [this] { return draws_.at(drawn_++); }, this}) {
     resetGame();
-    seams() = Seams{&input_, &output_, &errors_, [] {}, [this] { return draws_.at(drawn_++); }, this};
 }
 
-ScriptedGame::~ScriptedGame() {
-    seams() = saved_;
-    resetGame();
-}
+ScriptedGame::~ScriptedGame() { resetGame(); }
 
 int ScriptedGame::playWholeGame() try {
     return runGame();

@@ -51,7 +51,7 @@ private:
     std::ostringstream errors_;
     std::vector<int> draws_;
     std::size_t drawn_ = 0;
-    Seams saved_;
+    SeamsInPlace inPlace_;
 };
 
 // The status the game ended with inside the step, or -1 when play went on.

@@ -29,21 +29,6 @@ public:
     [[noreturn]] void endProcess(int status) override { throw GameOver{status}; }
 };
 
-// Puts the script's seams in place for one game and the ones found back afterwards, however
-// the game ends.
-class SeamsInPlace {
-public:
-    explicit SeamsInPlace(Seams script) : saved_(seams()) { seams() = std::move(script); }
-    SeamsInPlace(const SeamsInPlace&) = delete;
-    SeamsInPlace& operator=(const SeamsInPlace&) = delete;
-    SeamsInPlace(SeamsInPlace&&) = delete;
-    SeamsInPlace& operator=(SeamsInPlace&&) = delete;
-    ~SeamsInPlace() { seams() = saved_; }
-
-private:
-    Seams saved_;
-};
-
 constexpr int maxDrawBytes = 5;
 
 } // namespace
