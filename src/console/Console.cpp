@@ -1,22 +1,26 @@
 #include "console/Console.hpp"
 
-#include "console/NativePlatform.hpp"
+#include "console/Host.hpp"
 
 #include <cstdlib>
 #include <ctime>
-#include <iostream>
+#include <istream>
+#include <ostream>
 
 namespace zandrel {
 
 Seams& seams() {
-    static Seams current{
-        &std::cin,
-        &std::cout,
-        &std::cerr,
-        [] { std::srand(static_cast<unsigned>(std::time(nullptr))); },
-        [] { return std::rand(); },
-        &nativePlatform(),
-    };
+    static Seams current = [] {
+        const Host here = host();
+        return Seams{
+            here.in,
+            here.out,
+            here.err,
+            [] { std::srand(static_cast<unsigned>(std::time(nullptr))); },
+            [] { return std::rand(); },
+            here.platform,
+        };
+    }();
     return current;
 }
 

@@ -1,6 +1,7 @@
-#include "console/NativePlatform.hpp"
+#include "console/Host.hpp"
 
 #include <cstdlib>
+#include <iostream>
 #include <iterator>
 #include <ostream>
 
@@ -317,6 +318,6 @@ TerminalPlatform& thePlatform() {
 
 } // namespace
 
-Platform& nativePlatform() { return thePlatform(); }
+Host host() { return {&std::cin, &std::cout, &std::cerr, &thePlatform()}; }
 
 } // namespace zandrel
