@@ -70,6 +70,13 @@ public:
         run("rm -f " + file("stopped") + "; echo " + word + " > " + file("word.part") + "; mv " + file("word.part") +
             " " + file("word"));
     }
+    void signal(const std::string& name, const std::string& process) {
+        run("kill -" + name + " $(cat " + file(process) + ")");
+    }
+    // The game's process is stopped, whoever stopped it.
+    bool gameStopped() {
+        return eventually([&] { return run("ps -o stat= -p $(cat " + file("game") + ")").starts_with("T"); });
+    }
     bool endedWith(const std::string& status) {
         return eventually([&] { return noted("status") == status + "\n"; });
     }
@@ -128,6 +135,13 @@ TEST(RealTerminal, OneUnechoedKeyAnswersEachPauseAndTheTerminalIsLeftAsItWas) {
     EXPECT_TRUE(game.endedWith("130"));
     EXPECT_EQ(game.noted("after"), game.noted("before"));
 
+    // So does Ctrl-\, by its own signal.
+    TmuxGame quit("job");
+    ASSERT_TRUE(quit.shows(pausePrompt) && quit.inSingleKeyMode());
+    quit.tmux("send-keys 'C-\\'");
+    EXPECT_TRUE(quit.endedWith("131"));
+    EXPECT_EQ(quit.noted("after"), quit.noted("before"));
+
     // A terminal that goes away at a pause or at a question ends the game with status 2.
     for (const bool atQuestion : {false, true}) {
         TmuxGame lost("nohup");
@@ -139,6 +153,51 @@ TEST(RealTerminal, OneUnechoedKeyAnswersEachPauseAndTheTerminalIsLeftAsItWas) {
         lost.tmux("kill-pane");
         EXPECT_TRUE(lost.endedWith("2")) << "at a question: " << atQuestion;
     }
+}
+
+// Under a launcher the stop reaches the launcher and the game apart: the shell may have taken the
+// terminal back before the game hears of its own stop, and the game must not be stopped again for
+// touching a terminal that is no longer its own.
+TEST(RealTerminal, AGameStartedByALauncherStopsAndGoesOnAtAPauseAndEndsByQuitCleanly) {
+    REQUIRE_TMUX();
+    if (!installed("ps")) {
+        GTEST_SKIP() << "ps is not installed, so a stopped game cannot be told from a waiting one";
+    }
+    TmuxGame game("launcher");
+    ASSERT_TRUE(game.shows(pausePrompt) && game.inSingleKeyMode());
+
+    // The launcher stops first and the shell takes the terminal back; only then does the game stop.
+    game.signal("TSTP", "launcher");
+    ASSERT_TRUE(game.jobStopped());
+    game.signal("TSTP", "game");
+    ASSERT_TRUE(game.gameStopped());
+    EXPECT_EQ(game.settings(), game.noted("before")) << "the shell's terminal is left alone";
+    game.tell("fg");
+    EXPECT_TRUE(game.inSingleKeyMode() && game.waitsAtPause());
+    game.tmux("send-keys x");
+    ASSERT_TRUE(game.shows("[U]ndead")) << "the game goes on after fg and one key";
+
+    // Put in the background at a pause, the game stops when it reads and leaves the shell's
+    // terminal as it was; brought back, it waits for its key.
+    game.tmux("send-keys k Enter");
+    ASSERT_TRUE(game.shows("Are you sure you want to be Knight?"));
+    game.tmux("send-keys y Enter");
+    ASSERT_TRUE(game.waitsAtPause() && game.inSingleKeyMode());
+    game.tmux("send-keys C-z");
+    ASSERT_TRUE(game.jobStopped());
+    game.tell("bg");
+    EXPECT_TRUE(game.gameStopped());
+    EXPECT_EQ(game.settings(), game.noted("before")) << "the background game turned off the shell's echo";
+    game.tell("fg");
+    EXPECT_TRUE(game.inSingleKeyMode() && game.waitsAtPause()) << game.screen();
+    game.tmux("send-keys x");
+    ASSERT_TRUE(game.shows("The Level 0 Knight!"));
+
+    // Ctrl-\ at a pause ends the game by that signal, with the terminal as it was found.
+    ASSERT_TRUE(game.waitsAtPause() && game.inSingleKeyMode());
+    game.tmux("send-keys 'C-\\'");
+    EXPECT_TRUE(game.endedWith("131")) << game.noted("status");
+    EXPECT_EQ(game.noted("after"), game.noted("before"));
 }
 
 } // namespace
