@@ -4,6 +4,7 @@
 #include <iostream>
 #include <iterator>
 #include <ostream>
+#include <string_view>
 
 #ifdef _WIN32
 #include <conio.h>
@@ -91,6 +92,13 @@ ConsolePlatform& thePlatform() {
 
 bool personAtKeyboard() { return isatty(STDIN_FILENO) == 1; }
 bool personWatching() { return personAtKeyboard() && isatty(STDOUT_FILENO) == 1; }
+
+// A terminal that cannot clear (an editor's shell buffer, a serial line) says so by its TERM,
+// as the system's own clear command knows; it would print the sequences as junk.
+bool terminalClears() {
+    const char* term = std::getenv("TERM");
+    return term != nullptr && *term != '\0' && std::string_view(term) != "dumb";
+}
 
 // How long the rest of a key (an arrow's escape sequence, a letter's further bytes) may
 // trail its first byte.
@@ -311,7 +319,7 @@ public:
     }
 
     void clearScreen() override {
-        if (!personWatching()) {
+        if (!personWatching() || !terminalClears()) {
             return;
         }
         // Cursor home, erase the display, erase the scrollback.

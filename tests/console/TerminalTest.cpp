@@ -200,4 +200,25 @@ TEST(RealTerminal, AGameStartedByALauncherStopsAndGoesOnAtAPauseAndEndsByQuitCle
     EXPECT_EQ(game.noted("after"), game.noted("before"));
 }
 
+// A terminal that cannot clear (an editor's shell buffer, a serial line) says so by its TERM; it
+// gets no escape sequence at all, where any other terminal gets the clear.
+TEST(RealTerminal, OnlyATerminalThatCanClearGetsTheClear) {
+    REQUIRE_TMUX();
+    const std::string clear = "\x1b[H\x1b[2J\x1b[3J";
+    for (const std::string how : {"env", "env TERM=dumb", "env TERM=", "env -u TERM"}) {
+        TmuxGame game("job", how + " '" ZANDREL_BINARY "'");
+        ASSERT_TRUE(game.shows(pausePrompt) && game.inSingleKeyMode());
+        game.tmux("pipe-pane -o 'cat > " + game.file("raw") + "'");
+        game.tmux("send-keys x");
+        ASSERT_TRUE(game.shows("[U]ndead"));
+        game.tmux("pipe-pane"); // closes the raw output
+        ASSERT_TRUE(eventually([&] { return game.noted("raw").find("[U]ndead") != std::string::npos; })) << how;
+        if (how == "env") {
+            EXPECT_NE(game.noted("raw").find(clear), std::string::npos);
+        } else {
+            EXPECT_EQ(game.noted("raw").find('\x1b'), std::string::npos) << how;
+        }
+    }
+}
+
 } // namespace
