@@ -4,6 +4,7 @@
 #include <iostream>
 #include <iterator>
 #include <ostream>
+#include <streambuf>
 #include <string_view>
 
 #ifdef _WIN32
@@ -36,6 +37,7 @@ bool isConsole(int fd, DWORD handleId) {
 
 bool personAtKeyboard() { return isConsole(_fileno(stdin), STD_INPUT_HANDLE); }
 bool personWatching() { return personAtKeyboard() && isConsole(_fileno(stdout), STD_OUTPUT_HANDLE); }
+bool errorsOnTerminal() { return isConsole(_fileno(stderr), STD_ERROR_HANDLE); }
 
 class ConsolePlatform final : public Platform {
 public:
@@ -92,6 +94,7 @@ ConsolePlatform& thePlatform() {
 
 bool personAtKeyboard() { return isatty(STDIN_FILENO) == 1; }
 bool personWatching() { return personAtKeyboard() && isatty(STDOUT_FILENO) == 1; }
+bool errorsOnTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 // A terminal that cannot clear (an editor's shell buffer, a serial line) says so by its TERM,
 // as the system's own clear command knows; it would print the sequences as junk.
@@ -373,8 +376,52 @@ TerminalPlatform& thePlatform() {
 
 #endif
 
+// A standard stream as the game writes it, noting whether its last byte left a line open.
+class LineKeeper final : public std::streambuf {
+public:
+    explicit LineKeeper(std::ostream& to) : to_(to) {}
+    bool lineOpen() const { return lineOpen_; }
+    // Lines of this stream start on a line of their own, after any line the other left open.
+    void startLinesAfter(const LineKeeper& other) { other_ = &other; }
+
+private:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) {
+            return traits_type::not_eof(c);
+        }
+        const char byte = traits_type::to_char_type(c);
+        return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        if (count <= 0) {
+            return 0;
+        }
+        if (!lineOpen_ && other_ != nullptr && other_->lineOpen()) {
+            to_.rdbuf()->sputc('\n');
+        }
+        lineOpen_ = text[count - 1] != '\n';
+        return to_.rdbuf()->sputn(text, count);
+    }
+    int sync() override { return to_.rdbuf()->pubsync(); }
+
+    std::ostream& to_;
+    const LineKeeper* other_ = nullptr;
+    bool lineOpen_ = false;
+};
+
 } // namespace
 
-Host host() { return {&std::cin, &std::cout, &std::cerr, &thePlatform()}; }
+Host host() {
+    static LineKeeper output(std::cout);
+    static LineKeeper errors(std::cerr);
+    static std::ostream out(&output);
+    static std::ostream err(&errors);
+    // Sharing the terminal with a prompt that waits for its answer, the game's one line about
+    // input that ended would otherwise run on after the prompt.
+    if (errorsOnTerminal()) {
+        errors.startLinesAfter(output);
+    }
+    return {&std::cin, &out, &err, &thePlatform()};
+}
 
 } // namespace zandrel

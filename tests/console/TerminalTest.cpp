@@ -221,4 +221,24 @@ TEST(RealTerminal, OnlyATerminalThatCanClearGetsTheClear) {
     }
 }
 
+// Input that ends at a question: the game's one line about it starts a line of its own on the
+// screen, while what the game wrote to its standard output stays as it was.
+TEST(RealTerminal, InputEndedAtAQuestionIsSaidOnALineOfItsOwn) {
+    REQUIRE_TMUX();
+    TmuxGame game("job", "sh -c '\"$0\" | tee \"$1\"' '" ZANDREL_BINARY "' output");
+    ASSERT_TRUE(game.shows(pausePrompt) && game.inSingleKeyMode());
+    game.tmux("send-keys x");
+    ASSERT_TRUE(game.shows("[U]ndead"));
+    game.tmux("send-keys u Enter");
+    ASSERT_TRUE(game.shows("What is your response:"));
+    game.tmux("send-keys C-d");
+    EXPECT_TRUE(game.shows("What is your response:\nzandrel: input ended while the game was waiting for the player"))
+        << game.screen();
+    EXPECT_TRUE(game.endedWith("0"));
+    EXPECT_TRUE(game.noted("output").ends_with("[U]ndead\tStrength: 1 Craft: 3 Gold: 0\n"
+                                               "Are you sure you want to be a Undead?\n"
+                                               "Valid Commands: [Y]es, [N]o\nWhat is your response: "))
+        << game.noted("output");
+}
+
 } // namespace
