@@ -39,6 +39,9 @@ bool personAtKeyboard() { return isConsole(_fileno(stdin), STD_INPUT_HANDLE); }
 bool personWatching() { return personAtKeyboard() && isConsole(_fileno(stdout), STD_OUTPUT_HANDLE); }
 bool errorsOnTerminal() { return isConsole(_fileno(stderr), STD_ERROR_HANDLE); }
 
+// Keys typed ahead of the pause, or behind its key, answer nothing: one press ends one pause.
+void dropWaitingKeys() { FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE)); }
+
 class ConsolePlatform final : public Platform {
 public:
     // Answers are read as the player typed them: a carriage return is an ordinary character
@@ -51,6 +54,7 @@ public:
         }
         out() << pausePrompt;
         out().flush();
+        dropWaitingKeys();
         // _getch reads the console raw, so Ctrl-C arrives as a key; it still ends the game.
         const int key = _getch();
         if (key == 3) {
@@ -60,6 +64,7 @@ public:
         if (key == 0 || key == 0xE0) {
             (void)_getch();
         }
+        dropWaitingKeys();
         out() << '\n';
         out().flush();
     }
