@@ -32,6 +32,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The game links the C and C++ libraries dynamically; dpkg-shlibdeps names the packages.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Every file and archive of the package is dated by the release time, not the time of packing.
+# Two builds of the same sources make the same package, byte for byte: every file and archive
+# is dated by the release time, not the time of packing, and the modes of the package's own
+# members do not follow the packer's umask.
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/SourceDateEpoch.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebMemberModes.cmake)
 include(CPack)
