@@ -419,14 +419,14 @@ private:
 Host host() {
     static LineKeeper output(std::cout);
     static LineKeeper errors(std::cerr);
-    static std::ostream out(&output);
-    static std::ostream err(&errors);
+    static std::ostream gameOutput(&output);
+    static std::ostream gameErrors(&errors);
     // Sharing the terminal with a prompt that waits for its answer, the game's one line about
     // input that ended would otherwise run on after the prompt.
     if (errorsOnTerminal()) {
         errors.startLinesAfter(output);
     }
-    return {&std::cin, &out, &err, &thePlatform()};
+    return {&std::cin, &gameOutput, &gameErrors, &thePlatform()};
 }
 
 } // namespace zandrel
