@@ -10,8 +10,9 @@ import puppeteer from 'puppeteer-core';
 
 export const repository = fileURLToPath(new URL('../..', import.meta.url));
 
-// The site, where the web preset builds it.
+// The shipped site and the test site, where the web preset builds them.
 export const site = process.env.ZANDREL_SITE ?? join(repository, 'build/web');
+export const testSite = process.env.ZANDREL_TEST_SITE ?? join(repository, 'build/web-build/tests/web/test-site');
 export const screenshots = process.env.ZANDREL_SCREENSHOTS ?? join(repository, 'build/web-build/screenshots');
 
 const contentTypes = {
@@ -70,6 +71,15 @@ export async function launchChromium() {
     await rm(profile, { recursive: true, force: true });
   };
   return browser;
+}
+
+// A seed game of the fuzzer for the test page: its address there (the whole script, whose
+// draws of chance the page's game takes), and the answers before the script's first zero byte,
+// which the player types, one a line.
+export async function seedGame(seed) {
+  const script = await readFile(join(repository, 'tools/fuzz/corpus', seed));
+  const answers = script.subarray(0, script.indexOf(0)).toString('latin1').split('\n');
+  return { address: `?script=${script.toString('base64url')}`, answers: answers.slice(0, -1) };
 }
 
 export const laptop = { width: 1280, height: 800 };
@@ -144,11 +154,47 @@ export class GamePage {
     await this.press('Enter');
   }
 
+  // Plays on to the end of the game as a person would: a key at each pause, and the next of the
+  // answers at each question. Gives back the answers left over.
+  async playToTheEnd(answers) {
+    const left = [...answers];
+    while (!(await this.ended())) {
+      if ((await this.awaiting()) === 'key') {
+        await this.press('Space');
+      } else if (left.length > 0) {
+        await this.answer(left.shift());
+      } else {
+        throw new Error('the game asks for more answers than it was given');
+      }
+    }
+    return left;
+  }
+
   // The terminal's rows, scrollback included, as its buffer holds them, without trailing blanks
   // and without the blank rows below the text.
   async screen() {
     await this.#installRows();
     return this.tab.evaluate(() => window.terminalRows());
+  }
+
+  // From now on, keeps the screen as it was just before each clear; screens() gives them all,
+  // the one still shown last.
+  async recordScreens() {
+    await this.#installRows();
+    await this.tab.evaluate(async () => {
+      const { terminal } = await import('./page.mjs');
+      window.recordedScreens = [];
+      terminal.parser.registerCsiHandler({ final: 'J' }, (params) => {
+        if (params[0] === 2) {
+          window.recordedScreens.push(window.terminalRows());
+        }
+        return false; // and the terminal erases as usual
+      });
+    });
+  }
+
+  async screens() {
+    return [...(await this.tab.evaluate(() => window.recordedScreens)), await this.screen()];
   }
 
   #installRows() {
