@@ -1,5 +1,6 @@
-// What the browser tests need: a static server for a built site on 127.0.0.1, Debian's
-// Chromium without a head, and a page of the game driven with the keyboard as a person plays it.
+// What the browser tests and the benchmark share: a static server for a built site on
+// 127.0.0.1, Debian's Chromium without a head, and a page of the game driven with the keyboard
+// as a person plays it.
 
 import { createServer } from 'node:http';
 import { mkdtemp, readFile, rm } from 'node:fs/promises';
