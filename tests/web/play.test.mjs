@@ -141,8 +141,10 @@ test('Ctrl-C copies a selection and leaves the pause alone; Tab leaves the termi
   await game.tab.keyboard.down('Control');
   await game.tab.keyboard.press('c');
   await game.tab.keyboard.up('Control');
-  const noCopy = new Promise((resolve) => setTimeout(resolve, 10_000, 'no copy'));
+  let timer;
+  const noCopy = new Promise((resolve) => (timer = setTimeout(resolve, 10_000, 'no copy')));
   assert.equal(await Promise.race([game.tab.evaluate(() => window.copied), noCopy]), 'Welcome');
+  clearTimeout(timer);
   assert.equal(await game.awaiting(), 'key');
   await game.tab.keyboard.press('Tab');
   assert.notEqual(await game.tab.evaluate(() => document.activeElement.className), 'xterm-helper-textarea');
