@@ -1,7 +1,9 @@
-# GoogleTest for the Windows build. Debian ships GoogleTest's sources (googletest, under
-# /usr/src/googletest) but no MinGW build of it, so the cross build compiles it from those
-# sources, and find_package(GTest) then finds this build instead of searching for one.
-# The mingw preset runs this file right after project(zandrel).
+# GoogleTest built with the compiler and standard library of this build. Debian's own GoogleTest
+# libraries are built by GCC for its standard library, so they link neither into the MinGW cross
+# build of the Windows game nor into a build against LLVM's libc++. Debian also ships GoogleTest's
+# sources (under /usr/src/googletest), so such a build compiles them, and find_package(GTest) then
+# finds this build instead of searching for one. The mingw and libcxx presets run this file right
+# after project(zandrel).
 include(FetchContent)
 
 set(ZANDREL_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources built for the tests")

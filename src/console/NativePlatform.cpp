@@ -4,6 +4,8 @@
 #include <iostream>
 #include <iterator>
 #include <ostream>
+#include <streambuf>
+#include <string_view>
 
 #ifdef _WIN32
 #include <conio.h>
@@ -35,6 +37,10 @@ bool isConsole(int fd, DWORD handleId) {
 
 bool personAtKeyboard() { return isConsole(_fileno(stdin), STD_INPUT_HANDLE); }
 bool personWatching() { return personAtKeyboard() && isConsole(_fileno(stdout), STD_OUTPUT_HANDLE); }
+bool errorsOnTerminal() { return isConsole(_fileno(stderr), STD_ERROR_HANDLE); }
+
+// Keys typed ahead of the pause, or behind its key, answer nothing: one press ends one pause.
+void dropWaitingKeys() { FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE)); }
 
 class ConsolePlatform final : public Platform {
 public:
@@ -48,6 +54,7 @@ public:
         }
         out() << pausePrompt;
         out().flush();
+        dropWaitingKeys();
         // _getch reads the console raw, so Ctrl-C arrives as a key; it still ends the game.
         const int key = _getch();
         if (key == 3) {
@@ -57,6 +64,7 @@ public:
         if (key == 0 || key == 0xE0) {
             (void)_getch();
         }
+        dropWaitingKeys();
         out() << '\n';
         out().flush();
     }
@@ -91,6 +99,14 @@ ConsolePlatform& thePlatform() {
 
 bool personAtKeyboard() { return isatty(STDIN_FILENO) == 1; }
 bool personWatching() { return personAtKeyboard() && isatty(STDOUT_FILENO) == 1; }
+bool errorsOnTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+// A terminal that cannot clear (an editor's shell buffer, a serial line) says so by its TERM,
+// as the system's own clear command knows; it would print the sequences as junk.
+bool terminalClears() {
+    const char* term = std::getenv("TERM");
+    return term != nullptr && *term != '\0' && std::string_view(term) != "dumb";
+}
 
 // How long the rest of a key (an arrow's escape sequence, a letter's further bytes) may
 // trail its first byte.
@@ -102,24 +118,46 @@ termios playerSettings{};
 termios keySettings{};
 volatile std::sig_atomic_t waitingForKey = 0;
 volatile std::sig_atomic_t continued = 0;
+// The shell has had the terminal since the prompt was shown, and may have written over it.
+volatile std::sig_atomic_t promptHidden = 0;
 
-// The signals the pause answers for while the terminal is in single-key mode.
-constexpr int pauseSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGTSTP, SIGCONT};
-struct sigaction earlierActions[sizeof pauseSignals / sizeof pauseSignals[0]];
-bool handlerInstalled[sizeof pauseSignals / sizeof pauseSignals[0]];
+// Everything below up to the table of signals runs inside signal handlers: only
+// async-signal-safe calls.
 
-sigset_t pauseSignalSet() {
-    sigset_t set;
-    sigemptyset(&set);
-    for (const int sig : pauseSignals) {
-        sigaddset(&set, sig);
-    }
-    return set;
+// Only the foreground may change the terminal: a game in the background that tried would be
+// stopped for it (SIGTTOU). A launcher stopped or ended along with the game may already have
+// handed the terminal back to the shell.
+// A terminal that is not the game's own controlling one has no foreground to respect.
+bool ownsTerminal() {
+    const pid_t foreground = tcgetpgrp(STDIN_FILENO);
+    return foreground == getpgrp() || foreground == -1;
 }
 
-void giveTerminalBack() { tcsetattr(STDIN_FILENO, TCSANOW, &playerSettings); }
+// The player's own settings go back even when the shell has the terminal again: they are what
+// it had. SIGTTOU is held off for that alone, so that putting them back never stops the game.
+void giveTerminalBack(int when = TCSANOW) {
+    sigset_t terminalOutput;
+    sigset_t before;
+    sigemptyset(&terminalOutput);
+    sigaddset(&terminalOutput, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &terminalOutput, &before);
+    tcsetattr(STDIN_FILENO, when, &playerSettings);
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+}
 
-// Everything below runs inside signal handlers: only async-signal-safe calls.
+void takeKeys() {
+    if (waitingForKey != 0 && ownsTerminal()) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &keySettings);
+        // The shell may have written over the line meanwhile; show again what the game waits
+        // for, from the start of the line, so that a line nobody wrote over is not doubled.
+        if (promptHidden != 0) {
+            promptHidden = 0;
+            [[maybe_unused]] const auto back = write(STDOUT_FILENO, "\r", 1);
+            [[maybe_unused]] const auto shown = write(STDOUT_FILENO, pausePrompt, sizeof pausePrompt - 1);
+        }
+    }
+}
+
 void takeDefaultCourse(int sig) {
     struct sigaction byDefault {};
     byDefault.sa_handler = SIG_DFL;
@@ -143,34 +181,60 @@ void onStop(int sig) {
     sigaction(sig, nullptr, &ours);
     giveTerminalBack();
     continued = 0;
+    promptHidden = 1;
     takeDefaultCourse(sig); // stopped here until the player continues the game
     sigaction(sig, &ours, nullptr);
-    if (waitingForKey != 0) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &keySettings);
-        // The shell has written over the line meanwhile; show again what the game waits for.
-        // (A game with no shell to stop it for was never stopped, and has nothing to show.)
-        if (continued != 0) {
-            [[maybe_unused]] const auto shown = write(STDOUT_FILENO, pausePrompt, sizeof pausePrompt - 1);
-        }
+    if (continued == 0) {
+        promptHidden = 0; // no shell to stop it for: the game was never stopped
     }
     errno = savedErrno;
 }
 
-// Continued after any stop, also one the game could not catch: whoever had the terminal
-// meanwhile may have changed it.
+// Continued after any stop, also one the game could not catch (the read of a game put in the
+// background): whoever had the terminal meanwhile may have changed it. A game continued in the
+// background takes it back only when it is brought to the foreground again.
 void onContinue(int) {
     const int savedErrno = errno;
     continued = 1;
-    if (waitingForKey != 0) {
-        tcsetattr(STDIN_FILENO, TCSANOW, &keySettings);
-    }
+    takeKeys();
     errno = savedErrno;
 }
 
+// The shell took the terminal between the look at its owner and the pause's change: the change
+// fails (EINTR) instead of stopping the game, which takes the terminal when it is brought back.
+void onTerminalTaken(int) {}
+
+// The signals the pause answers for while the terminal is in single-key mode: those that end
+// the game restore the terminal first; a stop gives it back for as long as the game is stopped.
+struct PauseSignal {
+    int number;
+    void (*handler)(int);
+};
+constexpr PauseSignal pauseSignals[] = {
+    {SIGINT, onEndingSignal}, {SIGQUIT, onEndingSignal}, {SIGTERM, onEndingSignal}, {SIGHUP, onEndingSignal},
+    {SIGTSTP, onStop},        {SIGCONT, onContinue},     {SIGTTOU, onTerminalTaken},
+};
+struct sigaction earlierActions[std::size(pauseSignals)];
+bool handlerInstalled[std::size(pauseSignals)];
+
+// The signals held off while the terminal's settings and the handlers change hands. Never
+// SIGTTOU: held off, it would let a game in the background put the shell's terminal into
+// single-key mode.
+sigset_t heldSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (const PauseSignal& sig : pauseSignals) {
+        if (sig.number != SIGTTOU) {
+            sigaddset(&set, sig.number);
+        }
+    }
+    return set;
+}
+
 void installPauseHandlers() {
-    const sigset_t all = pauseSignalSet();
+    const sigset_t held = heldSignals();
     for (std::size_t i = 0; i < std::size(pauseSignals); ++i) {
-        const int sig = pauseSignals[i];
+        const int sig = pauseSignals[i].number;
         sigaction(sig, nullptr, &earlierActions[i]);
         // A signal the game was started to ignore stays ignored.
         handlerInstalled[i] = earlierActions[i].sa_handler != SIG_IGN;
@@ -178,14 +242,11 @@ void installPauseHandlers() {
             continue;
         }
         struct sigaction mine {};
-        mine.sa_mask = all;
+        mine.sa_mask = held;
         mine.sa_flags = 0; // no restart: the key read sees EINTR and waits again
-        mine.sa_handler = onEndingSignal;
+        mine.sa_handler = pauseSignals[i].handler;
         if (sig == SIGTSTP) {
-            mine.sa_handler = onStop;
             sigdelset(&mine.sa_mask, SIGCONT); // so that it can tell that the stop took place
-        } else if (sig == SIGCONT) {
-            mine.sa_handler = onContinue;
         }
         sigaction(sig, &mine, nullptr);
     }
@@ -194,7 +255,7 @@ void installPauseHandlers() {
 void removePauseHandlers() {
     for (std::size_t i = 0; i < std::size(pauseSignals); ++i) {
         if (handlerInstalled[i]) {
-            sigaction(pauseSignals[i], &earlierActions[i], nullptr);
+            sigaction(pauseSignals[i].number, &earlierActions[i], nullptr);
         }
     }
 }
@@ -266,7 +327,7 @@ public:
     }
 
     void clearScreen() override {
-        if (!personWatching()) {
+        if (!personWatching() || !terminalClears()) {
             return;
         }
         // Cursor home, erase the display, erase the scrollback.
@@ -281,7 +342,7 @@ private:
     // The signals are held off while the settings and the handlers change hands, so that no
     // handler ever sees one without the other.
     static bool waitForKey() {
-        const sigset_t held = pauseSignalSet();
+        const sigset_t held = heldSignals();
         sigset_t before;
         sigprocmask(SIG_BLOCK, &held, &before);
         const bool singleKeys = tcgetattr(STDIN_FILENO, &playerSettings) == 0;
@@ -292,7 +353,11 @@ private:
             keySettings.c_cc[VTIME] = 0;
             installPauseHandlers();
             waitingForKey = 1;
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &keySettings);
+            if (ownsTerminal()) {
+                tcsetattr(STDIN_FILENO, TCSAFLUSH, &keySettings);
+            } else {
+                promptHidden = 1; // a game in the background takes it, and shows it, when brought back
+            }
         }
         sigprocmask(SIG_SETMASK, &before, nullptr);
 
@@ -301,7 +366,7 @@ private:
         sigprocmask(SIG_BLOCK, &held, nullptr);
         if (singleKeys) {
             waitingForKey = 0;
-            tcsetattr(STDIN_FILENO, TCSAFLUSH, &playerSettings);
+            giveTerminalBack(TCSAFLUSH); // dropping what was typed behind the key
             removePauseHandlers();
         }
         sigprocmask(SIG_SETMASK, &before, nullptr);
@@ -316,8 +381,52 @@ TerminalPlatform& thePlatform() {
 
 #endif
 
+// A standard stream as the game writes it, noting whether its last byte left a line open.
+class LineKeeper final : public std::streambuf {
+public:
+    explicit LineKeeper(std::ostream& to) : to_(to) {}
+    bool lineOpen() const { return lineOpen_; }
+    // Lines of this stream start on a line of their own, after any line the other left open.
+    void startLinesAfter(const LineKeeper& other) { other_ = &other; }
+
+private:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) {
+            return traits_type::not_eof(c);
+        }
+        const char byte = traits_type::to_char_type(c);
+        return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        if (count <= 0) {
+            return 0;
+        }
+        if (!lineOpen_ && other_ != nullptr && other_->lineOpen()) {
+            to_.rdbuf()->sputc('\n');
+        }
+        lineOpen_ = text[count - 1] != '\n';
+        return to_.rdbuf()->sputn(text, count);
+    }
+    int sync() override { return to_.rdbuf()->pubsync(); }
+
+    std::ostream& to_;
+    const LineKeeper* other_ = nullptr;
+    bool lineOpen_ = false;
+};
+
 } // namespace
 
-Host host() { return {&std::cin, &std::cout, &std::cerr, &thePlatform()}; }
+Host host() {
+    static LineKeeper output(std::cout);
+    static LineKeeper errors(std::cerr);
+    static std::ostream out(&output);
+    static std::ostream err(&errors);
+    // Sharing the terminal with a prompt that waits for its answer, the game's one line about
+    // input that ended would otherwise run on after the prompt.
+    if (errorsOnTerminal()) {
+        errors.startLinesAfter(output);
+    }
+    return {&std::cin, &out, &err, &thePlatform()};
+}
 
 } // namespace zandrel

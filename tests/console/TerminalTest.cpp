@@ -24,6 +24,8 @@ std::string run(const std::string& command) {
     return output;
 }
 
+bool installed(const std::string& tool) { return !run("command -v " + tool).empty(); }
+
 // Polls until the condition holds, for some seconds at most.
 template <typename Condition> bool eventually(Condition holds) {
     for (int tries = 0; tries < 500 && !holds(); ++tries) {
@@ -33,13 +35,12 @@ template <typename Condition> bool eventually(Condition holds) {
 }
 
 // A game in a terminal of its own, on a tmux server of its own, played through the script that
-// notes in a folder the terminal's settings before the game, while it is stopped and after it,
-// and its exit status.
+// starts it as the player asks (a job of its own, under a launcher, or outliving its terminal) and
+// notes in a folder the terminal's settings, the game's process and its exit status.
 class TmuxGame {
 public:
-    explicit TmuxGame(const std::string& how) {
-        tmux("new-session -d -x 100 -y 40 sh '" ZANDREL_TERMINAL_SCRIPT "' '" ZANDREL_BINARY "' " + folder_ + " " +
-             how);
+    explicit TmuxGame(const std::string& how, const std::string& game = "'" ZANDREL_BINARY "'") {
+        tmux("new-session -d -x 100 -y 40 sh '" ZANDREL_TERMINAL_SCRIPT "' " + folder_ + " " + how + " " + game);
     }
     TmuxGame(const TmuxGame&) = delete;
     TmuxGame& operator=(const TmuxGame&) = delete;
@@ -47,16 +48,37 @@ public:
 
     std::string tmux(const std::string& command) { return run("tmux -f /dev/null -L " + name_ + " " + command); }
     std::string noted(const std::string& name) { return run("cat " + folder_ + "/" + name + " 2>/dev/null"); }
+    std::string file(const std::string& name) const { return folder_ + "/" + name; }
     // The screen up to where the game waits.
     std::string screen() {
         const std::string shown = tmux("capture-pane -p");
         return shown.substr(0, shown.find_last_not_of('\n') + 1);
     }
     bool shows(const std::string& text) { return eventually([&] { return screen().find(text) != std::string::npos; }); }
+    bool waitsAtPause() { return eventually([&] { return screen().ends_with("\n" + pausePrompt); }); }
+    // The terminal's settings as anyone may read them, in the words stty uses everywhere.
+    std::string settings() { return run("stty -a < " + tmux("display-message -p '#{pane_tty}'")); }
     // The pause has taken the terminal out of line mode.
     bool inSingleKeyMode() {
-        const std::string stty = "stty -a -F " + tmux("display-message -p '#{pane_tty}'");
-        return eventually([&] { return run(stty).find(" -icanon ") != std::string::npos; });
+        return eventually([&] { return settings().find(" -icanon ") != std::string::npos; });
+    }
+    // The job has stopped and the script that started it has the terminal back; it waits for a word.
+    bool jobStopped() {
+        return eventually([&] { return !noted("stopped").empty(); });
+    }
+    void tell(const std::string& word) {
+        run("rm -f " + file("stopped") + "; echo " + word + " > " + file("word.part") + "; mv " + file("word.part") +
+            " " + file("word"));
+    }
+    void signal(const std::string& name, const std::string& process) {
+        run("kill -" + name + " $(cat " + file(process) + ")");
+    }
+    // The game's process is stopped, whoever stopped it.
+    bool gameStopped() {
+        return eventually([&] { return run("ps -o stat= -p $(cat " + file("game") + ")").starts_with("T"); });
+    }
+    bool endedWith(const std::string& status) {
+        return eventually([&] { return noted("status") == status + "\n"; });
     }
 
 private:
@@ -65,11 +87,14 @@ private:
     std::string folder_ = (std::filesystem::temp_directory_path() / name_).string();
 };
 
-TEST(RealTerminal, OneUnechoedKeyAnswersEachPauseAndTheTerminalIsLeftAsItWas) {
-    if (run("command -v tmux").empty()) {
-        GTEST_SKIP() << "tmux is not installed, so there is no real terminal to play in";
+#define REQUIRE_TMUX()                                                                                                 \
+    if (!installed("tmux")) {                                                                                          \
+        GTEST_SKIP() << "tmux is not installed, so there is no real terminal to play in";                              \
     }
-    TmuxGame game("");
+
+TEST(RealTerminal, OneUnechoedKeyAnswersEachPauseAndTheTerminalIsLeftAsItWas) {
+    REQUIRE_TMUX();
+    TmuxGame game("job");
     ASSERT_TRUE(game.shows(pausePrompt));
     game.tmux("send-keys Up"); // no Enter: the arrow alone answers the pause, and none of its bytes the menu
     ASSERT_TRUE(game.shows("[U]ndead"));
@@ -81,8 +106,10 @@ TEST(RealTerminal, OneUnechoedKeyAnswersEachPauseAndTheTerminalIsLeftAsItWas) {
 
     // Stopped at the pause, the game gives the terminal back; continued, it waits for a key again.
     game.tmux("send-keys C-z");
-    EXPECT_TRUE(eventually([&] { return game.noted("stopped") == game.noted("before"); })) << game.noted("stopped");
-    EXPECT_TRUE(eventually([&] { return game.screen().ends_with("\n" + pausePrompt); })) << "shown again after fg";
+    ASSERT_TRUE(game.jobStopped());
+    EXPECT_EQ(game.noted("stopped"), game.noted("before"));
+    game.tell("fg");
+    EXPECT_TRUE(game.waitsAtPause()) << "shown again after fg";
     game.tmux("send-keys x");
     ASSERT_TRUE(game.shows("The Level 0 Knight!"));
     EXPECT_TRUE(game.screen().starts_with("The Level 0 Knight!")) << "the status panel is on a cleared screen";
@@ -105,8 +132,15 @@ TEST(RealTerminal, OneUnechoedKeyAnswersEachPauseAndTheTerminalIsLeftAsItWas) {
     }
     ASSERT_TRUE(game.inSingleKeyMode());
     game.tmux("send-keys C-c");
-    EXPECT_TRUE(eventually([&] { return game.noted("status") == "130\n"; })) << game.noted("status");
+    EXPECT_TRUE(game.endedWith("130"));
     EXPECT_EQ(game.noted("after"), game.noted("before"));
+
+    // So does Ctrl-\, by its own signal.
+    TmuxGame quit("job");
+    ASSERT_TRUE(quit.shows(pausePrompt) && quit.inSingleKeyMode());
+    quit.tmux("send-keys 'C-\\'");
+    EXPECT_TRUE(quit.endedWith("131"));
+    EXPECT_EQ(quit.noted("after"), quit.noted("before"));
 
     // A terminal that goes away at a pause or at a question ends the game with status 2.
     for (const bool atQuestion : {false, true}) {
@@ -117,8 +151,94 @@ TEST(RealTerminal, OneUnechoedKeyAnswersEachPauseAndTheTerminalIsLeftAsItWas) {
             ASSERT_TRUE(lost.shows("[U]ndead"));
         }
         lost.tmux("kill-pane");
-        EXPECT_TRUE(eventually([&] { return lost.noted("status") == "2\n"; })) << "at a question: " << atQuestion;
+        EXPECT_TRUE(lost.endedWith("2")) << "at a question: " << atQuestion;
     }
+}
+
+// Under a launcher the stop reaches the launcher and the game apart: the shell may have taken the
+// terminal back before the game hears of its own stop, and the game must not be stopped again for
+// touching a terminal that is no longer its own.
+TEST(RealTerminal, AGameStartedByALauncherStopsAndGoesOnAtAPauseAndEndsByQuitCleanly) {
+    REQUIRE_TMUX();
+    if (!installed("ps")) {
+        GTEST_SKIP() << "ps is not installed, so a stopped game cannot be told from a waiting one";
+    }
+    TmuxGame game("launcher");
+    ASSERT_TRUE(game.shows(pausePrompt) && game.inSingleKeyMode());
+
+    // The launcher stops first and the shell takes the terminal back; only then does the game stop.
+    game.signal("TSTP", "launcher");
+    ASSERT_TRUE(game.jobStopped());
+    game.signal("TSTP", "game");
+    ASSERT_TRUE(game.gameStopped());
+    EXPECT_EQ(game.settings(), game.noted("before")) << "the shell's terminal is left alone";
+    game.tell("fg");
+    EXPECT_TRUE(game.inSingleKeyMode() && game.waitsAtPause());
+    game.tmux("send-keys x");
+    ASSERT_TRUE(game.shows("[U]ndead")) << "the game goes on after fg and one key";
+
+    // Put in the background at a pause, the game stops when it reads and leaves the shell's
+    // terminal as it was; brought back, it waits for its key.
+    game.tmux("send-keys k Enter");
+    ASSERT_TRUE(game.shows("Are you sure you want to be Knight?"));
+    game.tmux("send-keys y Enter");
+    ASSERT_TRUE(game.waitsAtPause() && game.inSingleKeyMode());
+    game.tmux("send-keys C-z");
+    ASSERT_TRUE(game.jobStopped());
+    game.tell("bg");
+    EXPECT_TRUE(game.gameStopped());
+    EXPECT_EQ(game.settings(), game.noted("before")) << "the background game turned off the shell's echo";
+    game.tell("fg");
+    EXPECT_TRUE(game.inSingleKeyMode() && game.waitsAtPause()) << game.screen();
+    game.tmux("send-keys x");
+    ASSERT_TRUE(game.shows("The Level 0 Knight!"));
+
+    // Ctrl-\ at a pause ends the game by that signal, with the terminal as it was found.
+    ASSERT_TRUE(game.waitsAtPause() && game.inSingleKeyMode());
+    game.tmux("send-keys 'C-\\'");
+    EXPECT_TRUE(game.endedWith("131")) << game.noted("status");
+    EXPECT_EQ(game.noted("after"), game.noted("before"));
+}
+
+// A terminal that cannot clear (an editor's shell buffer, a serial line) says so by its TERM; it
+// gets no escape sequence at all, where any other terminal gets the clear.
+TEST(RealTerminal, OnlyATerminalThatCanClearGetsTheClear) {
+    REQUIRE_TMUX();
+    const std::string clear = "\x1b[H\x1b[2J\x1b[3J";
+    for (const std::string how : {"env", "env TERM=dumb", "env TERM=", "env -u TERM"}) {
+        TmuxGame game("job", how + " '" ZANDREL_BINARY "'");
+        ASSERT_TRUE(game.shows(pausePrompt) && game.inSingleKeyMode());
+        game.tmux("pipe-pane -o 'cat > " + game.file("raw") + "'");
+        game.tmux("send-keys x");
+        ASSERT_TRUE(game.shows("[U]ndead"));
+        game.tmux("pipe-pane"); // closes the raw output
+        ASSERT_TRUE(eventually([&] { return game.noted("raw").find("[U]ndead") != std::string::npos; })) << how;
+        if (how == "env") {
+            EXPECT_NE(game.noted("raw").find(clear), std::string::npos);
+        } else {
+            EXPECT_EQ(game.noted("raw").find('\x1b'), std::string::npos) << how;
+        }
+    }
+}
+
+// Input that ends at a question: the game's one line about it starts a line of its own on the
+// screen, while what the game wrote to its standard output stays as it was.
+TEST(RealTerminal, InputEndedAtAQuestionIsSaidOnALineOfItsOwn) {
+    REQUIRE_TMUX();
+    TmuxGame game("job", "sh -c '\"$0\" | tee \"$1\"' '" ZANDREL_BINARY "' output");
+    ASSERT_TRUE(game.shows(pausePrompt) && game.inSingleKeyMode());
+    game.tmux("send-keys x");
+    ASSERT_TRUE(game.shows("[U]ndead"));
+    game.tmux("send-keys u Enter");
+    ASSERT_TRUE(game.shows("What is your response:"));
+    game.tmux("send-keys C-d");
+    EXPECT_TRUE(game.shows("What is your response:\nzandrel: input ended while the game was waiting for the player"))
+        << game.screen();
+    EXPECT_TRUE(game.endedWith("0"));
+    EXPECT_TRUE(game.noted("output").ends_with("[U]ndead\tStrength: 1 Craft: 3 Gold: 0\n"
+                                               "Are you sure you want to be a Undead?\n"
+                                               "Valid Commands: [Y]es, [N]o\nWhat is your response: "))
+        << game.noted("output");
 }
 
 } // namespace

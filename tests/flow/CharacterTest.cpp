@@ -24,7 +24,7 @@ TEST(ClassMenu, AConfirmedClassStartsAsItsMenuLineAndQuestionPromised) {
                                     shown.substr(promise, shown.find('\n', promise) - promise) + " EXP: 0/1\n\n" +
                                     (row == 3 ? "\t\tBATTLE SPELLS\n\t\tHeal: 3\n\n" : "")));
         EXPECT_TRUE(game.*skills[row]);
-        EXPECT_EQ(std::ranges::count_if(skills, [](auto skill) { return game.*skill; }), 1);
+        EXPECT_EQ(std::count_if(std::begin(skills), std::end(skills), [](auto skill) { return game.*skill; }), 1);
     }
 }
 
