@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <iterator>
 #include <sstream>
+#include <streambuf>
+#include <string>
+#include <utility>
 
 namespace zandrel::fuzz {
 namespace {
@@ -20,13 +23,62 @@ struct GameOver {
 // Thrown when the script holds no more chance; it ends the run, it is not a fault.
 struct ChanceRanOut {};
 
-// No one is at the terminal: pauses and clears pass at once, and the end of the game
-// comes back to the fuzzer instead of ending it.
-class QuietPlatform final : public Platform {
+// No one is at the terminal: pauses and clears pass at once, marked in the transcript when it
+// is asked for, and the end of the game comes back to the fuzzer instead of ending it.
+class ReplayPlatform final : public Platform {
 public:
-    void pause() override {}
-    void clearScreen() override {}
+    explicit ReplayPlatform(std::ostream* marks) : marks_(marks) {}
+
+    void pause() override { mark("[pause]"); }
+    void clearScreen() override { mark("[cls]"); }
     [[noreturn]] void endProcess(int status) override { throw GameOver{status}; }
+
+private:
+    void mark(const char* what) {
+        if (marks_ != nullptr) {
+            *marks_ << what;
+        }
+    }
+
+    std::ostream* marks_;
+};
+
+// Hands the game the script's answers and marks each in the transcript once the game has read
+// the whole of it, where a terminal would have shown it as typed.
+class MarkedAnswers final : public std::streambuf {
+public:
+    MarkedAnswers(std::string answers, std::ostream& transcript)
+        : answers_(std::move(answers)), transcript_(transcript) {}
+
+protected:
+    int_type underflow() override {
+        return next_ < answers_.size() ? traits_type::to_int_type(answers_[next_]) : traits_type::eof();
+    }
+
+    int_type uflow() override {
+        if (next_ == answers_.size()) {
+            if (answerStart_ < next_) {
+                markAnswer(next_); // a last answer without a line end counts too
+            }
+            return traits_type::eof();
+        }
+        const char c = answers_[next_++];
+        if (c == '\n') {
+            markAnswer(next_ - 1);
+        }
+        return traits_type::to_int_type(c);
+    }
+
+private:
+    void markAnswer(std::size_t end) {
+        transcript_ << "[answer " << answers_.substr(answerStart_, end - answerStart_) << "]";
+        answerStart_ = next_;
+    }
+
+    std::string answers_;
+    std::ostream& transcript_;
+    std::size_t next_ = 0;
+    std::size_t answerStart_ = 0;
 };
 
 constexpr int maxDrawBytes = 5;
@@ -61,13 +113,16 @@ int DrawReader::next() {
     return static_cast<int>(value % (static_cast<std::uint64_t>(RAND_MAX) + 1));
 }
 
-Ending playScript(std::span<const std::uint8_t> input, std::ostream& transcript) {
-    GameScript script = splitInput(input);
-    std::istringstream answers(std::move(script.answers));
+Ending playScript(std::span<const std::uint8_t> input, std::ostream& transcript, Marks marks) {
+    const GameScript script = splitInput(input);
+    const bool marked = marks == Marks::pausesClearsAndAnswers;
+    std::istringstream plainAnswers(script.answers);
+    MarkedAnswers markedBuffer(script.answers, transcript);
+    std::istream markedAnswers(&markedBuffer);
     DrawReader draws(script.draws);
-    QuietPlatform platform;
+    ReplayPlatform platform(marked ? &transcript : nullptr);
     const SeamsInPlace inPlace(Seams{
-        &answers,
+        marked ? static_cast<std::istream*>(&markedAnswers) : &plainAnswers,
         &transcript,
         &transcript,
         [] {},

@@ -40,8 +40,13 @@ struct Ending {
     std::optional<int> status;
 };
 
+// What a transcript holds besides the game's text: nothing, or what a person at a terminal
+// would also have seen, marked where it happened: each pause ("[pause]"), each screen clear
+// ("[cls]") and each answer the game read ("[answer y]").
+enum class Marks { none, pausesClearsAndAnswers };
+
 // Plays one whole game from a fresh game record through the same driver as the executable,
 // writing every text to the transcript, and puts the usual seams back afterwards.
-Ending playScript(std::span<const std::uint8_t> input, std::ostream& transcript);
+Ending playScript(std::span<const std::uint8_t> input, std::ostream& transcript, Marks marks = Marks::none);
 
 } // namespace zandrel::fuzz

@@ -1,0 +1,136 @@
+#include "console/Host.hpp"
+
+#include <emscripten.h>
+
+#include <array>
+#include <cstdlib>
+#include <istream>
+#include <ostream>
+#include <streambuf>
+#include <string>
+
+// The page in a web browser as the game's terminal. The page (web/page.mjs) hands each new
+// game the functions called below: the game's text goes to its terminal and its transcript,
+// and the player's lines and keys come back from it. The game waits for them as it would at
+// a console: Asyncify unwinds the game while the page waits and rewinds it when an answer
+// comes, so the game keeps its plain sequential shape.
+
+namespace {
+
+EM_JS(void, showOnPage, (const char* text, int length, int isError), {
+    Module["showText"](UTF8ToString(text, length), isError !== 0);
+});
+
+// The player's next line, the line end included, once Enter has been pressed; kept encoded
+// until the game has room for it.
+EM_ASYNC_JS(int, awaitLineFromPage, (), {
+    Module["lineForGame"] = new TextEncoder().encode(await Module["readLine"]());
+    return Module["lineForGame"].length;
+});
+
+EM_JS(void, takeLineFromPage, (char* into), {
+    HEAPU8.set(Module["lineForGame"], into);
+    Module["lineForGame"] = null;
+});
+
+EM_ASYNC_JS(void, awaitKeyFromPage, (), { await Module["readKey"](); });
+
+EM_JS(void, clearPage, (), { Module["clearScreen"](); });
+
+EM_JS(void, endGameOnPage, (int status), { Module["gameEnded"](status); });
+
+// Nothing ever wakes this game again: the page starts a new one as a new instance.
+EM_ASYNC_JS(void, sleepForever, (), { await new Promise(() => {}); });
+
+} // namespace
+
+namespace zandrel {
+namespace {
+
+// What the console shows while a pause waits for the player's key.
+constexpr char pausePrompt[] = "Press any key to continue . . . ";
+
+// Hands the game's text to the page whenever the game flushes it, as it would reach a
+// terminal: before every pause, clear, read and the end of the game.
+class PageText final : public std::streambuf {
+public:
+    explicit PageText(bool isError) : isError_(isError) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+
+protected:
+    int_type overflow(int_type c) override {
+        hand();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+
+    int sync() override {
+        hand();
+        return 0;
+    }
+
+private:
+    void hand() {
+        if (pptr() != pbase()) {
+            showOnPage(pbase(), static_cast<int>(pptr() - pbase()), isError_ ? 1 : 0);
+        }
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+    }
+
+    std::array<char, 4096> buffer_{};
+    bool isError_;
+};
+
+// The player's answers, one whole line at a time. Input never ends in a page, so every read
+// waits until the player has submitted a line; the game itself keeps its 79 characters.
+class PageAnswers final : public std::streambuf {
+protected:
+    int_type underflow() override {
+        line_.resize(static_cast<std::size_t>(awaitLineFromPage()));
+        takeLineFromPage(line_.data());
+        setg(line_.data(), line_.data(), line_.data() + line_.size());
+        return line_.empty() ? traits_type::eof() : traits_type::to_int_type(line_.front());
+    }
+
+private:
+    std::string line_;
+};
+
+class PagePlatform final : public Platform {
+public:
+    // As at a console: the prompt, one key that is not echoed, then the end of the line.
+    void pause() override {
+        out() << pausePrompt;
+        out().flush();
+        awaitKeyFromPage();
+        out() << '\n';
+        out().flush();
+    }
+
+    void clearScreen() override { clearPage(); }
+
+    // The page learns how the game ended (0 won, 1 lost) and offers a new game; this one
+    // sleeps for good, with nothing left for it to do.
+    [[noreturn]] void endProcess(int status) override {
+        endGameOnPage(status);
+        sleepForever();
+        std::abort();
+    }
+};
+
+} // namespace
+
+Host host() {
+    static PageText text(false);
+    static PageText errors(true);
+    static PageAnswers answers;
+    static std::ostream textStream(&text);
+    static std::ostream errorStream(&errors);
+    static std::istream answerStream(&answers);
+    static PagePlatform platform;
+    return {&answerStream, &textStream, &errorStream, &platform};
+}
+
+} // namespace zandrel

@@ -1,0 +1,45 @@
+#include "FuzzGame.hpp"
+#include "console/Console.hpp"
+#include "flow/Driver.hpp"
+
+#include <emscripten.h>
+
+#include <cstdint>
+#include <ostream>
+#include <utility>
+#include <vector>
+
+// The test page's game: the page's own game, but with its chance drawn from a game script, as
+// the scripted and the fuzzed games draw theirs. The test opens the page with the script in
+// its address (?script=, base64url) and types the script's answers as a player would; only the
+// draws are taken from here.
+
+namespace {
+
+EM_JS(int, scriptLength, (), {
+    const text = new URLSearchParams(location.search).get("script") || "";
+    const binary = atob(text.replace(/-/g, "+").replace(/_/g, "/"));
+    Module["gameScript"] = Uint8Array.from(binary, (c) => c.charCodeAt(0));
+    return Module["gameScript"].length;
+});
+
+EM_JS(void, takeScript, (std::uint8_t* into), { HEAPU8.set(Module["gameScript"], into); });
+
+} // namespace
+
+int main() {
+    std::vector<std::uint8_t> input(static_cast<std::size_t>(scriptLength()));
+    takeScript(input.data());
+    zandrel::fuzz::DrawReader draws(zandrel::fuzz::splitInput(input).draws);
+    zandrel::Seams scripted = zandrel::seams();
+    scripted.seedChance = [] {};
+    scripted.drawChance = [&draws] {
+        if (draws.exhausted()) {
+            *zandrel::seams().err << "The game script holds no more chance.\n";
+            zandrel::endProcess(3);
+        }
+        return draws.next();
+    };
+    const zandrel::SeamsInPlace inPlace(std::move(scripted));
+    zandrel::endProcess(zandrel::runGame());
+}
