@@ -8,7 +8,8 @@ namespace zandrel {
 
 // What the machine the game is built for gives it: where its text goes, where the player's
 // answers come from, and the pause, the clear and the end of the game. Each build links one
-// such file: a terminal or a console (NativePlatform.cpp), or a page in a web browser.
+// such file: a terminal or a console (NativePlatform.cpp), or a page in a web browser
+// (WebPlatform.cpp).
 struct Host {
     std::istream* in;
     std::ostream* out;
@@ -17,5 +18,8 @@ struct Host {
 };
 
 Host host();
+
+// What every host shows while a pause waits for the player's key, as a console does.
+inline constexpr char pausePrompt[] = "Press any key to continue . . . ";
 
 } // namespace zandrel

@@ -25,8 +25,6 @@
 namespace zandrel {
 namespace {
 
-constexpr char pausePrompt[] = "Press any key to continue . . . ";
-
 #ifdef _WIN32
 
 // A console, not a pipe, a file or the NUL device (which _isatty also calls a terminal).

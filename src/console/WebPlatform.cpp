@@ -47,9 +47,6 @@ EM_ASYNC_JS(void, sleepForever, (), { await new Promise(() => {}); });
 namespace zandrel {
 namespace {
 
-// What the console shows while a pause waits for the player's key.
-constexpr char pausePrompt[] = "Press any key to continue . . . ";
-
 // Hands the game's text to the page whenever the game flushes it, as it would reach a
 // terminal: before every pause, clear, read and the end of the game.
 class PageText final : public std::streambuf {
