@@ -1,3 +1,4 @@
+#include "console/Console.hpp"
 #include "flow/Driver.hpp"
 
 #include <iostream>
@@ -5,5 +6,8 @@
 int main() {
     // The game flushes its own output before every pause, clear, read and exit.
     std::ios::sync_with_stdio(false);
-    return zandrel::runGame();
+    // A won game ends through the platform, as a lost one does: in a web page each wait for
+    // the player unwinds the game back out of main, so a status returned from here would
+    // reach no one there.
+    zandrel::endProcess(zandrel::runGame());
 }
