@@ -1,6 +1,6 @@
 #include "console/Console.hpp"
 
-#include "console/Host.hpp"
+#include "host/Host.hpp"
 
 #include <cstdlib>
 #include <ctime>

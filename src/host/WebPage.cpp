@@ -1,4 +1,4 @@
-#include "console/Host.hpp"
+#include "host/Host.hpp"
 
 #include <emscripten.h>
 

@@ -7,9 +7,9 @@
 namespace zandrel {
 
 // What the machine the game is built for gives it: where its text goes, where the player's
-// answers come from, and the pause, the clear and the end of the game. Each build links one
-// such file: a terminal or a console (NativePlatform.cpp), or a page in a web browser
-// (WebPlatform.cpp).
+// answers come from, and the pause, the clear and the end of the game. Each build links the
+// one host of its machine: the POSIX terminal (PosixTerminal.cpp), the Windows console
+// (WindowsConsole.cpp) or a page in a web browser (WebPage.cpp).
 struct Host {
     std::istream* in;
     std::ostream* out;
