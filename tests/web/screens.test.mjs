@@ -1,8 +1,8 @@
 // Whole games on the test page, whose game draws its chance from a game script: the fuzzer's
 // seed games, with their answers typed on the keyboard and a key pressed at each pause. The
 // terminal must show, screen by screen, exactly what the console game shows for the same
-// answers and draws (tests/web/*.screens, which a native test keeps equal to the replay tool's
-// output): nothing lost, doubled or reordered.
+// answers and draws (their transcripts in tests/games/seeds, which a native test keeps equal to
+// what the console game plays): nothing lost, doubled or reordered.
 
 import { after, before, test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -14,7 +14,7 @@ const columns = 80;
 const pausePrompt = 'Press any key to continue . . . ';
 
 // The console game's text with its marks, as the page's terminal shows it:
-// - the replay's own first line ("==> file") and last line ("<== exit status N") go;
+// - the transcript's last line ("<== exit status N") goes;
 // - [cls] ends a screen: the terminal wipes its screen and its scrollback there;
 // - [answer y] is the player's line as the page echoes it while it is typed: y, then the line
 //   end of Enter;
@@ -23,8 +23,8 @@ const pausePrompt = 'Press any key to continue . . . ';
 // - a tab moves to the next 8-column stop, and a row longer than the terminal wraps onto the
 //   next row;
 // - trailing blanks drop from each row, and blank rows from the end of each screen.
-function asTerminalScreens(replay) {
-  const game = replay.replace(/^==> .*\n/, '').replace(/\n<== exit status \d+\n$/, '');
+function asTerminalScreens(transcript) {
+  const game = transcript.replace(/\n<== exit status \d+\n$/, '');
   return game.split('[cls]').map((screen) => {
     const text = screen
       .replace(/\[answer ([^\]\n]*)\]/g, '$1\n')
@@ -71,7 +71,7 @@ async function play(seed) {
 
 // Plays the seed game on the test page as a person would, and checks each of its screens.
 async function playWholeGame(seed) {
-  const expected = asTerminalScreens(await readFile(join(repository, 'tests/web', `${seed}.screens`), 'utf8'));
+  const expected = asTerminalScreens(await readFile(join(repository, 'tests/games/seeds', `${seed}.transcript`), 'utf8'));
   const game = await play(seed);
   const screens = await game.screens();
   for (const [i, screen] of expected.entries()) {

@@ -141,4 +141,15 @@ Ending playScript(std::span<const std::uint8_t> input, std::ostream& transcript,
     return ending;
 }
 
+std::string describe(const Ending& ending) {
+    return ending.status ? "exit status " + std::to_string(*ending.status) : "out of chance";
+}
+
+std::string transcriptOf(std::span<const std::uint8_t> input) {
+    std::ostringstream transcript;
+    const Ending ending = playScript(input, transcript, Marks::pausesClearsAndAnswers);
+    transcript << "\n<== " << describe(ending) << "\n";
+    return transcript.str();
+}
+
 } // namespace zandrel::fuzz

@@ -49,4 +49,11 @@ enum class Marks { none, pausesClearsAndAnswers };
 // writing every text to the transcript, and puts the usual seams back afterwards.
 Ending playScript(std::span<const std::uint8_t> input, std::ostream& transcript, Marks marks = Marks::none);
 
+// How a game ended, in the words of the replay's last line: "exit status 1", "out of chance".
+std::string describe(const Ending& ending);
+
+// What a recorded game keeps beside its script: the whole text with its marks, then a line
+// of its own that tells how the game ended.
+std::string transcriptOf(std::span<const std::uint8_t> input);
+
 } // namespace zandrel::fuzz
