@@ -9,6 +9,8 @@
 
 namespace zandrel {
 
+void Platform::beginAgain() { throw BeginAgain{}; }
+
 Seams& seams() {
     static Seams current = [] {
         const Host here = host();

@@ -2,9 +2,26 @@
 
 #include "console/Console.hpp"
 
+#include <functional>
 #include <iosfwd>
+#include <string_view>
 
 namespace zandrel {
+
+class RecordStore;
+
+// Where the machine keeps a game, and what it tells the player about it.
+struct Keeping {
+    RecordStore* store;
+    // Only a game that a person plays is kept, not one played from a pipe or a file.
+    bool keepsGame;
+    // How the player starts another game in place of the one resumed.
+    std::string_view anotherGame;
+    // Said to a player whose game is refused because another one holds the record.
+    std::string_view otherGameHint;
+    // Tells the player, in one line, what became of the record.
+    std::function<void(std::string_view)> tell;
+};
 
 // What the machine the game is built for gives it: where its text goes, where the player's
 // answers come from, and the pause, the clear and the end of the game. Each build links the
@@ -15,6 +32,7 @@ struct Host {
     std::ostream* out;
     std::ostream* err;
     Platform* platform;
+    Keeping keeping;
 };
 
 Host host();

@@ -1,5 +1,6 @@
 // The POSIX terminal as the game's host: the pause reads one key in single-key mode and gives
 // the terminal back as the player had it, whatever signal comes; the clear is the ANSI one.
+#include "host/FolderStore.hpp"
 #include "host/Host.hpp"
 #include "host/StandardStreams.hpp"
 
@@ -7,6 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <iterator>
+#include <memory>
 #include <ostream>
 #include <string_view>
 
@@ -243,7 +245,6 @@ public:
             inputEnded();
         }
         out() << '\n';
-        out().flush();
     }
 
     void clearScreen() override {
@@ -301,6 +302,12 @@ TerminalPlatform& thePlatform() {
 
 } // namespace
 
-Host host() { return standardStreamsHost(thePlatform(), errorsOnTerminal()); }
+Host host() {
+    static const std::unique_ptr<RecordStore> store = folderStore(keptGameFolder());
+    Host here = standardStreamsHost(thePlatform(), errorsOnTerminal());
+    here.keeping = {store.get(), personWatching(), "zandrel --new starts another",
+                    "; a game stopped with Ctrl-Z comes back with fg", tellOnStandardError};
+    return here;
+}
 
 } // namespace zandrel

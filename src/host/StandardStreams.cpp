@@ -40,20 +40,35 @@ private:
     bool lineOpen_ = false;
 };
 
+struct Streams {
+    LineKeeper output{std::cout};
+    LineKeeper errors{std::cerr};
+    std::ostream gameOutput{&output};
+    std::ostream gameErrors{&errors};
+};
+
+Streams& streams() {
+    static Streams standard;
+    return standard;
+}
 
 } // namespace
 
 Host standardStreamsHost(Platform& platform, bool errorsOnTerminal) {
-    static LineKeeper output(std::cout);
-    static LineKeeper errors(std::cerr);
-    static std::ostream gameOutput(&output);
-    static std::ostream gameErrors(&errors);
-    // Sharing the terminal with a prompt that waits for its answer, the game's one line about
-    // input that ended would otherwise run on after the prompt.
+    Streams& standard = streams();
+    // Sharing the terminal with a prompt that waits for its answer, the game's lines on standard
+    // error would otherwise run on after the prompt.
     if (errorsOnTerminal) {
-        errors.startLinesAfter(output);
+        standard.errors.startLinesAfter(standard.output);
     }
-    return {&std::cin, &gameOutput, &gameErrors, &platform};
+    return {&std::cin, &standard.gameOutput, &standard.gameErrors, &platform, {}};
+}
+
+void tellOnStandardError(std::string_view line) {
+    Streams& standard = streams();
+    standard.gameOutput.flush();
+    standard.gameErrors << "zandrel: " << line << '\n';
+    standard.gameErrors.flush();
 }
 
 } // namespace zandrel

@@ -103,7 +103,6 @@ public:
         out().flush();
         awaitKeyFromPage();
         out() << '\n';
-        out().flush();
     }
 
     void clearScreen() override { clearPage(); }
@@ -127,7 +126,7 @@ Host host() {
     static std::ostream errorStream(&errors);
     static std::istream answerStream(&answers);
     static PagePlatform platform;
-    return {&answerStream, &textStream, &errorStream, &platform};
+    return {&answerStream, &textStream, &errorStream, &platform, {}};
 }
 
 } // namespace zandrel

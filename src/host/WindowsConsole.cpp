@@ -1,5 +1,6 @@
 // The Windows console as the game's host: the pause reads one key from the console itself,
 // never through the command interpreter, and the clear blanks the console's whole buffer.
+#include "host/FolderStore.hpp"
 #include "host/Host.hpp"
 #include "host/StandardStreams.hpp"
 
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
+#include <memory>
 #include <ostream>
 #include <windows.h>
 
@@ -52,7 +54,6 @@ public:
         }
         dropWaitingKeys();
         out() << '\n';
-        out().flush();
     }
 
     void clearScreen() override {
@@ -83,6 +84,11 @@ ConsolePlatform& thePlatform() {
 
 } // namespace
 
-Host host() { return standardStreamsHost(thePlatform(), errorsOnTerminal()); }
+Host host() {
+    static const std::unique_ptr<RecordStore> store = folderStore(keptGameFolder());
+    Host here = standardStreamsHost(thePlatform(), errorsOnTerminal());
+    here.keeping = {store.get(), personWatching(), "zandrel --new starts another", "", tellOnStandardError};
+    return here;
+}
 
 } // namespace zandrel

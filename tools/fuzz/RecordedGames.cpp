@@ -30,6 +30,7 @@ std::vector<RecordedGame> recordedGames(const std::filesystem::path& sourceDir) 
         recorded.push_back({"seed_" + name, seed, games / "seeds" / (name + ".transcript")});
     }
     for (const auto& script : filesIn(games, [](const auto& file) { return file.extension() == ".game"; })) {
+        // cppcheck-suppress useStlAlgorithm
         recorded.push_back({script.stem().string(), script, std::filesystem::path(script).replace_extension(".transcript")});
     }
     return recorded;
