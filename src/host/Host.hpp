@@ -15,7 +15,8 @@ struct Keeping {
     RecordStore* store;
     // Only a game that a person plays is kept, not one played from a pipe or a file.
     bool keepsGame;
-    // How the player starts another game in place of the one resumed.
+    // How the player starts another game in place of the one resumed, where the host does not
+    // show it anyway.
     std::string_view anotherGame;
     // Said to a player whose game is refused because another one holds the record.
     std::string_view otherGameHint;

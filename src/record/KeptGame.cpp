@@ -173,7 +173,8 @@ private:
         if (const std::tm* local = std::localtime(&began_)) {
             std::strftime(started, sizeof started, "%Y-%m-%d %H:%M", local);
         }
-        out() << "Resuming your unfinished game, started " << started << " (" << keeping_.anotherGame << ").\n";
+        out() << "Resuming your unfinished game, started " << started;
+        out() << (keeping_.anotherGame.empty() ? "" : " (" + std::string(keeping_.anotherGame) + ")") << ".\n";
         out() << std::exchange(held_, {});
         out().flush(); // on the screen before the game waits for the player
     }
