@@ -42,9 +42,13 @@ public:
         if (folder_.empty()) {
             return {Lock::State::unusable, "there is no home folder to keep it in"};
         }
+        if (lockFd_ >= 0) {
+            return {Lock::State::taken, {}};
+        }
         if (!makeFolder() || !openRegular(lockName, O_RDWR | O_CREAT, lockFd_)) {
             return {Lock::State::unusable, problem_};
         }
+        fchmod(lockFd_, 0600); // whatever the umask
         if (flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
             if (errno != EWOULDBLOCK) {
                 fail(lockName);
@@ -220,7 +224,7 @@ private:
         if (!openRegular(recordName, O_WRONLY | O_APPEND | O_CREAT, recordFd_)) {
             return false;
         }
-        fchmod(recordFd_, 0600);
+        fchmod(recordFd_, 0600); // whatever the umask
         return true;
     }
 

@@ -39,6 +39,9 @@ public:
         if (folder_.empty()) {
             return {Lock::State::unusable, "there is no local application data folder to keep it in"};
         }
+        if (lock_ != INVALID_HANDLE_VALUE) {
+            return {Lock::State::taken, {}};
+        }
         std::error_code error;
         std::filesystem::create_directories(folder_, error);
         if (error) {

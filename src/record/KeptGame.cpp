@@ -29,13 +29,15 @@ constexpr std::size_t keptAside = 5;
 std::optional<std::string> setAside(RecordStore& store, RecordStore::Move& outcome) {
     std::vector<std::string> names = store.namesSetAside();
     std::sort(names.begin(), names.end());
-    // Numbered after those set aside in the same second, so that names keep their order.
+    // Numbered after the last one set aside in the same second, so that names keep their order.
     const std::time_t now = std::time(nullptr);
     const std::string zeroth = record::setAsideName(now, 0);
-    const std::string thisSecond = zeroth.substr(0, zeroth.size() - 2);
-    const int first = 1 + static_cast<int>(std::count_if(names.begin(), names.end(), [&](const std::string& name) {
-                          return name.starts_with(thisSecond);
-                      }));
+    int first = 1;
+    for (const std::string& name : names) {
+        if (name.size() == zeroth.size() && name.starts_with(zeroth.substr(0, zeroth.size() - 2))) {
+            first = std::max(first, 1 + std::atoi(name.c_str() + name.size() - 2));
+        }
+    }
     // Room is made first: a page's storage may have none for another copy.
     for (std::size_t i = 0; i + keptAside <= names.size(); ++i) {
         store.removeSetAside(names[i]);

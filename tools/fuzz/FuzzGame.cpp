@@ -134,15 +134,12 @@ private:
 };
 
 // What of the script a kept record already holds: its answers and its draws.
-std::pair<std::size_t, std::size_t> keptSoFar(const std::optional<std::string>& kept) {
+std::pair<std::size_t, std::size_t> keptSoFar(const std::string& kept) {
     std::size_t answers = 0;
     std::size_t draws = 0;
-    if (kept) {
-        const record::Replay replay = record::read(*kept);
-        for (const record::Event& event : replay.events) {
-            answers += event.kind == record::Kind::answer ? 1 : 0;
-            draws += event.kind == record::Kind::draw ? 1 : 0;
-        }
+    for (const record::Event& event : record::read(kept).events) {
+        answers += event.kind == record::Kind::answer ? 1 : 0;
+        draws += event.kind == record::Kind::draw ? 1 : 0;
     }
     return {answers, draws};
 }
@@ -270,9 +267,10 @@ std::vector<std::string> MemoryStore::namesSetAside() {
     return names;
 }
 
-Ending playKept(std::span<const std::uint8_t> input, MemoryStore& store, std::ostream& screen, bool newGame) {
+Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::ostream& screen, bool newGame) {
     const GameScript script = splitInput(input);
-    const auto [answersKept, drawsKept] = keptSoFar(store.record);
+    const RecordStore::Contents kept = store.read(record::maxSize);
+    const auto [answersKept, drawsKept] = keptSoFar(kept.text);
     std::size_t answersLeft = 0;
     for (std::size_t skipped = 0; skipped < answersKept && answersLeft < script.answers.size(); ++skipped) {
         const std::size_t end = script.answers.find('\n', answersLeft);
@@ -287,7 +285,7 @@ Ending playKept(std::span<const std::uint8_t> input, MemoryStore& store, std::os
     Terminal terminal;
     const SeamsInPlace inPlace(Seams{&answers, &screen, &screen, [] {}, [&draws] { return draws.next(); }, &terminal});
     const Keeping keeping{&store, true, "zandrel --new starts another", "",
-                          [&store](std::string_view line) { store.told.emplace_back(line); }};
+                          [&screen](std::string_view line) { screen << "zandrel: " << line << '\n'; }};
     resetGame();
     Ending ending;
     try {

@@ -67,7 +67,6 @@ public:
     std::optional<std::string> record;
     std::map<std::string, std::string> setAside;
     std::vector<std::string> synced;
-    std::vector<std::string> told;
     std::vector<std::string>* log = nullptr;
     bool failing = false; // every write fails, as on a full disk
 
@@ -87,8 +86,9 @@ public:
 
 // Plays the script as a person at a terminal plays it, kept in the store, from a fresh game
 // record through the same entry as the executable: each pause shows its prompt and ends its line,
-// each answer is echoed as it was typed, and each screen clear is marked "[cls]". A game resumed
-// from the store takes the answers and draws of the script that its record does not hold yet.
-Ending playKept(std::span<const std::uint8_t> input, MemoryStore& store, std::ostream& screen, bool newGame = false);
+// each answer is echoed as it was typed, each screen clear is marked "[cls]", and what the game
+// tells of its record is a line "zandrel: ..." of its own. A game resumed from the store takes the
+// answers and draws of the script that its record does not hold yet.
+Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::ostream& screen, bool newGame = false);
 
 } // namespace zandrel::fuzz
