@@ -114,6 +114,10 @@ protected:
     }
     int_type uflow() override {
         if (next_ == answers_.size()) {
+            if (next_ > 0 && answers_.back() != '\n' && !lastEchoed_) {
+                screen_ << record::echoed(line_) << '\n'; // as a replay shows a last answer
+                lastEchoed_ = true;
+            }
             return traits_type::eof();
         }
         const char c = answers_[next_++];
@@ -131,6 +135,7 @@ private:
     std::ostream& screen_;
     std::string line_;
     std::size_t next_ = 0;
+    bool lastEchoed_ = false;
 };
 
 // What of the script a kept record already holds: its answers and its draws.
@@ -296,6 +301,17 @@ Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::os
         ending.status.reset();
     }
     return ending;
+}
+
+bool resumedAlike(const std::string& whole, const std::string& resumed) {
+    const std::string line = "[cls]Resuming your unfinished game, started ";
+    const std::size_t lineEnd = resumed.find('\n');
+    if (!resumed.starts_with(line) || lineEnd == std::string::npos) {
+        return false;
+    }
+    const std::string_view rest = std::string_view(resumed).substr(lineEnd + 1);
+    const std::size_t from = whole.size() - std::min(whole.size(), rest.size());
+    return whole.ends_with(rest) && (from == 0 || std::string_view(whole).substr(0, from).ends_with("[cls]"));
 }
 
 } // namespace zandrel::fuzz

@@ -91,4 +91,9 @@ public:
 // answers and draws of the script that its record does not hold yet.
 Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::ostream& screen, bool newGame = false);
 
+// Whether a game resumed from a record cut short played on as the whole game did: under the line
+// that tells it is resumed, its screen must be the whole game's from one of its clears (or its
+// start) to its end, the screen the player left and the rest of the game.
+bool resumedAlike(const std::string& whole, const std::string& resumed);
+
 } // namespace zandrel::fuzz
