@@ -251,7 +251,9 @@ bool MemoryStore::sync() {
     if (failing) {
         return false;
     }
-    synced.push_back(record.value_or(""));
+    if (snapshots) {
+        synced.push_back(record.value_or(""));
+    }
     return true;
 }
 

@@ -67,6 +67,7 @@ public:
     std::optional<std::string> record;
     std::map<std::string, std::string> setAside;
     std::vector<std::string> synced;
+    bool snapshots = true; // kept in `synced`; a long game leaves them out
     std::vector<std::string>* log = nullptr;
     bool failing = false; // every write fails, as on a full disk
 
