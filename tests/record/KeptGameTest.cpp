@@ -103,7 +103,7 @@ TEST(KeptGame, AGameCutAnywhereResumesAtTheScreenItWasLeftAtAndPlaysOnAlike) {
             ends.push_back(end);
         }
         // A finished game's whole record is no longer resumable: it is left out here.
-        ends.resize(ends.size() - (ending.status == 0 || ending.status == 1 ? 1 : 0));
+        ends.resize(ends.size() - (ending.status.value_or(2) < 2 ? 1 : 0));
         const std::size_t step = std::max<std::size_t>(1, ends.size() / 150); // long games are sampled
         for (std::size_t i = 0; i < ends.size(); i += step) {
             MemoryStore cut;

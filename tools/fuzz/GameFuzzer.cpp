@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
 #include <ostream>
 #include <sstream>
 #include <streambuf>
@@ -106,11 +107,9 @@ void checkResumed(std::span<const std::uint8_t> input) {
     }
     const std::string record = kept.synced.back();
     const std::size_t header = record.find('\n', record.find('\n') + 1) + 1;
-    const bool finished = ending.status == 0 || ending.status == 1; // its whole record is no longer resumable
-    std::uint64_t picked = 0xCBF29CE484222325U;
-    for (const std::uint8_t byte : input) {
-        picked = (picked ^ byte) * 0x100000001B3U;
-    }
+    const bool finished = ending.status.value_or(2) < 2; // its whole record is no longer resumable
+    const std::uint64_t picked = std::accumulate(input.begin(), input.end(), std::uint64_t{0xCBF29CE484222325U},
+                                                 [](std::uint64_t hash, std::uint8_t byte) { return (hash ^ byte) * 0x100000001B3U; });
     const std::size_t cuts = record.size() - header + (finished ? 0 : 1);
     if (cuts == 0) {
         return;
