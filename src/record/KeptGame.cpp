@@ -60,6 +60,19 @@ std::optional<std::string> setAside(RecordStore& store) {
     return setAside(store, outcome);
 }
 
+// A record that cannot be resumed makes way for a new game; false when it cannot be set aside
+// either, and is marked so that it is never resumed.
+bool setAsideForNewGame(const Keeping& keeping, const std::string& why) {
+    const std::string cannot = "your unfinished game cannot be resumed (" + why + ")";
+    if (const auto where = setAside(*keeping.store)) {
+        keeping.tell(cannot + "; it is set aside as " + *where + ", and a new game begins");
+        return true;
+    }
+    keeping.tell(cannot + " nor set aside (" + keeping.store->lastProblem() + "), so this game is not kept");
+    (void)keeping.store->append(record::stoppedLine);
+    return false;
+}
+
 // The game in play, kept as it happens, or replayed from its record up to the screen the player
 // left and then kept on. It stands between the game and the host's own seams: the game's text
 // is held back until every event before it is kept, and, while the record is replayed, until
@@ -214,7 +227,7 @@ private:
     void stopKeeping(const std::string& why) {
         recording_ = false;
         pending_.clear();
-        const std::string gone = "your game can no longer be kept (" + why + "), so it cannot be resumed if it is interrupted";
+        const std::string gone = "this game can no longer be kept, so it cannot be resumed (" + why + ")";
         if (kept_ > 0) {
             if (const auto where = setAside(store_)) {
                 keeping_.tell(gone + "; what was kept of it is set aside as " + *where);
@@ -226,12 +239,7 @@ private:
     }
 
     [[noreturn]] void cannotResume(const std::string& why) {
-        if (const auto where = setAside(store_)) {
-            keeping_.tell("your unfinished game cannot be resumed (" + why + "), so it is set aside as " + *where +
-                       " and a new game begins");
-        } else {
-            (void)store_.append(record::stoppedLine);
-        }
+        setAsideForNewGame(keeping_, why);
         host_.platform->beginAgain();
         // cppcheck-suppress unreachableCode
         std::abort(); // no host comes back from giving up a game
@@ -365,13 +373,7 @@ bool readRecord(const Keeping& keeping, std::optional<Replay>& resumable) {
     } else {
         why = "its record cannot be mended: " + store.lastProblem();
     }
-    const std::string cannot = "your unfinished game cannot be resumed (" + why + ")";
-    if (const auto where = setAside(store)) {
-        keeping.tell(cannot + ", so it is set aside as " + *where + " and a new game begins");
-        return true;
-    }
-    keeping.tell(cannot + " nor set aside (" + store.lastProblem() + "), so this game will not be kept");
-    return false;
+    return setAsideForNewGame(keeping, why);
 }
 
 } // namespace
@@ -388,9 +390,8 @@ int playKeptGame(const Keeping& keeping, bool newGame) {
         return anotherGameStatus;
     }
     if (lock.state == RecordStore::Lock::State::unusable) {
-        keeping.tell(keeping.keepsGame
-                         ? "your game cannot be kept (" + lock.detail + "), so it cannot be resumed if it is interrupted"
-                         : "your unfinished game cannot be set aside (" + lock.detail + ")");
+        keeping.tell(keeping.keepsGame ? "this game is not kept, so it cannot be resumed (" + lock.detail + ")"
+                                       : "your unfinished game cannot be set aside (" + lock.detail + ")");
         return runGame();
     }
     for (;;) {
@@ -400,7 +401,7 @@ int playKeptGame(const Keeping& keeping, bool newGame) {
                 keeping.tell("your unfinished game is set aside as " + *where);
             } else if (outcome != RecordStore::Move::noRecord) {
                 keeping.tell("your unfinished game cannot be set aside (" + store.lastProblem() + ")" +
-                             (keeping.keepsGame ? ", so this game will not be kept" : ""));
+                             (keeping.keepsGame ? ", so this game is not kept" : ""));
                 return runGame();
             }
         }

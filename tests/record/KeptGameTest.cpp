@@ -143,9 +143,9 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
         std::ostringstream screen;
         EXPECT_EQ(fuzz::playKept(newGame, store, screen).status, 2) << why;
         const std::string told = screen.str();
-        EXPECT_THAT(told, StartsWith("zandrel: your unfinished game cannot be resumed (" + why + "), so it is set aside as "));
-        EXPECT_THAT(told, HasSubstr(" and a new game begins\n\n\n\n\t\tWelcome to Zandrel")) << why;
-        names.push_back(told.substr(told.find("game-set-aside-"), told.find(" and a new") - told.find("game-set")));
+        EXPECT_THAT(told, StartsWith("zandrel: your unfinished game cannot be resumed (" + why + "); it is set aside as "));
+        EXPECT_THAT(told, HasSubstr(", and a new game begins\n\n\n\n\t\tWelcome to Zandrel")) << why;
+        names.push_back(told.substr(told.find("game-set-aside-"), told.find(", and a new") - told.find("game-set")));
         EXPECT_THAT(store.setAside[names.back()], StartsWith(record.substr(0, 20))) << why;
     }
     std::sort(names.begin(), names.end());
@@ -176,7 +176,7 @@ TEST(KeptGame, AGameThatCanNoLongerBeKeptSaysSoOncePlaysOnAndIsNeverResumed) {
         }
         store.failing = true;
         EXPECT_EQ(fuzz::playKept(lost, store, screen).status, 1);
-        const std::string told = "zandrel: your game can no longer be kept (no room left)";
+        const std::string told = "zandrel: this game can no longer be kept, so it cannot be resumed (no room left)";
         EXPECT_THAT(screen.str(), HasSubstr(told));
         EXPECT_EQ(screen.str().find(told), screen.str().rfind(told)) << "said once";
         EXPECT_EQ(store.setAside.size(), midGame ? 1U : 0U);

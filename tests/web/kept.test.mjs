@@ -89,7 +89,7 @@ test('a record that cannot be resumed is set aside, and the newest five are kept
     await game.tab.evaluate((n) => localStorage.setItem('zandrel/game', `zandrel record 1\nbegan 5\nnot an event ${n}\n`), damaged);
     await game.tab.reload();
     await game.waitForGame();
-    assert.match(await notice(game), /^Your unfinished game cannot be resumed \(its record is damaged\), so it is set aside as game-set-aside-/);
+    assert.match(await notice(game), /^Your unfinished game cannot be resumed \(its record is damaged\); it is set aside as game-set-aside-/);
     assert.match((await game.screen()).join('\n'), /Welcome to Zandrel/);
   }
   const setAside = Object.entries(await kept(game))
@@ -115,7 +115,7 @@ test('a record that cannot be resumed is set aside, and the newest five are kept
   await playSomeTurns(blocked);
   assert.equal(
     await notice(blocked),
-    'Your game cannot be kept (the browser keeps no storage for this page), so it cannot be resumed if it is interrupted.',
+    'This game is not kept, so it cannot be resumed (the browser keeps no storage for this page).',
   );
   await blocked.close();
 });
