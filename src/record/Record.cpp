@@ -132,6 +132,9 @@ Replay read(std::string_view text) {
 }
 
 std::string echoed(std::string_view answer) {
+    if (answer.ends_with('\r')) {
+        answer.remove_suffix(1); // the first half of a console's line end
+    }
     std::string shown;
     for (const char c : answer) {
         const auto byte = static_cast<unsigned char>(c);
