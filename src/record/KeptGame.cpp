@@ -26,6 +26,14 @@ using record::Replay;
 // The newest records set aside are kept; older ones go to make room for another.
 constexpr std::size_t keptAside = 5;
 
+// Removes the oldest records set aside until only `room` are left.
+void keepNewest(RecordStore& store, std::vector<std::string>& names, std::size_t room) {
+    while (names.size() > room) {
+        store.removeSetAside(names.front());
+        names.erase(names.begin());
+    }
+}
+
 std::optional<std::string> setAside(RecordStore& store, RecordStore::Move& outcome) {
     std::vector<std::string> names = store.namesSetAside();
     std::sort(names.begin(), names.end());
@@ -38,14 +46,15 @@ std::optional<std::string> setAside(RecordStore& store, RecordStore::Move& outco
             first = std::max(first, 1 + std::atoi(name.c_str() + name.size() - 2));
         }
     }
-    // Room is made first: a page's storage may have none for another copy.
-    for (std::size_t i = 0; i + keptAside <= names.size(); ++i) {
-        store.removeSetAside(names[i]);
-    }
     for (int n = first; n < 100; ++n) {
         const std::string name = record::setAsideName(now, n);
         outcome = store.moveAside(name);
+        if (outcome == RecordStore::Move::failed && names.size() >= keptAside) {
+            keepNewest(store, names, keptAside - 1); // a page's storage may have no room for one more
+            outcome = store.moveAside(name);
+        }
         if (outcome == RecordStore::Move::moved) {
+            keepNewest(store, names, keptAside - 1);
             return store.whereIs(name);
         }
         if (outcome != RecordStore::Move::nameTaken) {

@@ -159,6 +159,10 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
     fuzz::playKept(newGame, store, screen, true);
     EXPECT_THAT(screen.str(), StartsWith("zandrel: your unfinished game is set aside as game-set-aside-"));
     EXPECT_EQ(store.setAside.size(), 5U);
+    const std::vector<std::string> before = store.namesSetAside();
+    store.record.reset(); // and with no unfinished game, nothing is set aside, nor any removed
+    fuzz::playKept(newGame, store, screen, true);
+    EXPECT_EQ(store.namesSetAside(), before);
 }
 
 // A store that fails in the middle of a game (a full disk) is said once; the record kept so far no
