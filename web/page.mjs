@@ -234,7 +234,7 @@ function startGame(args = []) {
 // A new game: while one is unfinished, only once the player confirms it, and the unfinished one
 // is set aside. The game left behind waits for an answer that never comes.
 function newGame() {
-  if (running && !window.confirm('Start a new game? Your unfinished game will be set aside.')) {
+  if (newGameButton.disabled || (running && !window.confirm('Start a new game? Your unfinished game will be set aside.'))) {
     return;
   }
   const setAside = running;
@@ -268,7 +268,15 @@ window.addEventListener(
 
 terminal.focus();
 if (keeping) {
-  holdTheGame(() => startGame(), (text) => (notice.textContent = text));
+  // Only the tab that holds the game may start one.
+  newGameButton.disabled = true;
+  holdTheGame(
+    () => {
+      newGameButton.disabled = false;
+      startGame();
+    },
+    (text) => (notice.textContent = text),
+  );
 } else {
   startGame();
 }

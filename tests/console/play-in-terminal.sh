@@ -62,6 +62,11 @@ while [ "$status" -gt 128 ]; do
   status=$?
 done
 echo "$status" >status.part
+# A signal from the terminal reaches a launcher and the game alike, and the launcher may end first:
+# the terminal is noted once the game itself has finished putting it back.
+while [ -s game ] && kill -0 "$(cat game)" 2>/dev/null; do
+  sleep 0.05
+done
 stty -a >after 2>/dev/null
 mv status.part status # written last: the test waits for it
 if [ "$how" != nohup ]; then

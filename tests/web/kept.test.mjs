@@ -66,6 +66,7 @@ test('a second tab leaves the game to the first, and New game sets the unfinishe
     await second.tab.waitForFunction(() => document.getElementById('notice').textContent !== '');
     assert.match(await notice(second), /^This game is being played in another tab of this browser; it goes on there/);
     assert.equal(await second.awaiting(), '');
+    assert.equal(await second.tab.$eval('#new-game', (button) => button.disabled), true, 'nor may it start one');
     const record = (await kept(first))['zandrel/game'];
     await second.close();
     assert.equal((await kept(first))['zandrel/game'], record, 'the second tab left the record alone');
