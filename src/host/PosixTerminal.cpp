@@ -1,14 +1,12 @@
 // The POSIX terminal as the game's host: the pause reads one key in single-key mode and gives
 // the terminal back as the player had it, whatever signal comes; the clear is the ANSI one.
-#include "host/FolderStore.hpp"
 #include "host/Host.hpp"
-#include "host/StandardStreams.hpp"
+#include "host/NativeHost.hpp"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <iterator>
-#include <memory>
 #include <ostream>
 #include <string_view>
 
@@ -303,11 +301,7 @@ TerminalPlatform& thePlatform() {
 } // namespace
 
 Host host() {
-    static const std::unique_ptr<RecordStore> store = folderStore(keptGameFolder());
-    Host here = standardStreamsHost(thePlatform(), errorsOnTerminal());
-    here.keeping = {store.get(), personWatching(), "zandrel --new starts another",
-                    "; a game stopped with Ctrl-Z comes back with fg", tellOnStandardError};
-    return here;
+    return nativeHost(thePlatform(), errorsOnTerminal(), personWatching(), "; a game stopped with Ctrl-Z comes back with fg");
 }
 
 } // namespace zandrel

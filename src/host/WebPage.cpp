@@ -1,9 +1,9 @@
+#include "console/HandedText.hpp"
 #include "host/Host.hpp"
 #include "host/WebStore.hpp"
 
 #include <emscripten.h>
 
-#include <array>
 #include <cstdlib>
 #include <istream>
 #include <ostream>
@@ -53,34 +53,16 @@ namespace {
 
 // Hands the game's text to the page whenever the game flushes it, as it would reach a
 // terminal: before every pause, clear, read and the end of the game.
-class PageText final : public std::streambuf {
+class PageText final : public HandedText {
 public:
-    explicit PageText(bool isError) : isError_(isError) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+    explicit PageText(bool isError) : isError_(isError) {}
 
 protected:
-    int_type overflow(int_type c) override {
-        hand();
-        if (!traits_type::eq_int_type(c, traits_type::eof())) {
-            *pptr() = traits_type::to_char_type(c);
-            pbump(1);
-        }
-        return traits_type::not_eof(c);
-    }
-
-    int sync() override {
-        hand();
-        return 0;
+    void hand(std::string_view text) override {
+        showOnPage(text.data(), static_cast<int>(text.size()), isError_ ? 1 : 0);
     }
 
 private:
-    void hand() {
-        if (pptr() != pbase()) {
-            showOnPage(pbase(), static_cast<int>(pptr() - pbase()), isError_ ? 1 : 0);
-        }
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-    }
-
-    std::array<char, 4096> buffer_{};
     bool isError_;
 };
 

@@ -1,8 +1,7 @@
 // The Windows console as the game's host: the pause reads one key from the console itself,
 // never through the command interpreter, and the clear blanks the console's whole buffer.
-#include "host/FolderStore.hpp"
 #include "host/Host.hpp"
-#include "host/StandardStreams.hpp"
+#include "host/NativeHost.hpp"
 
 #include <conio.h>
 #include <csignal>
@@ -10,7 +9,6 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
-#include <memory>
 #include <ostream>
 #include <windows.h>
 
@@ -85,10 +83,7 @@ ConsolePlatform& thePlatform() {
 } // namespace
 
 Host host() {
-    static const std::unique_ptr<RecordStore> store = folderStore(keptGameFolder());
-    Host here = standardStreamsHost(thePlatform(), errorsOnTerminal());
-    here.keeping = {store.get(), personWatching(), "zandrel --new starts another", "", tellOnStandardError};
-    return here;
+    return nativeHost(thePlatform(), errorsOnTerminal(), personWatching(), "");
 }
 
 } // namespace zandrel

@@ -1,12 +1,12 @@
 #include "record/KeptGame.hpp"
 
+#include "console/HandedText.hpp"
 #include "flow/Driver.hpp"
 #include "record/Record.hpp"
 #include "record/RecordStore.hpp"
 #include "state/GameState.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <ctime>
 #include <istream>
@@ -268,34 +268,16 @@ private:
 };
 
 // The game's text, held in a buffer of its own until the game flushes it or the buffer fills.
-class HeldText final : public std::streambuf {
+class HeldText final : public HandedText {
 public:
-    explicit HeldText(KeptGame& game) : game_(game) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+    explicit HeldText(KeptGame& game) : game_(game) {}
 
 protected:
-    int_type overflow(int_type c) override {
-        hand();
-        if (!traits_type::eq_int_type(c, traits_type::eof())) {
-            *pptr() = traits_type::to_char_type(c);
-            pbump(1);
-        }
-        return traits_type::not_eof(c);
-    }
-
-    int sync() override {
-        hand();
-        game_.flushShown();
-        return 0;
-    }
+    void hand(std::string_view text) override { game_.show(text); }
+    void flushed() override { game_.flushShown(); }
 
 private:
-    void hand() {
-        game_.show({pbase(), static_cast<std::size_t>(pptr() - pbase())});
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-    }
-
     KeptGame& game_;
-    std::array<char, 4096> buffer_{};
 };
 
 // The player's answers: from the record while it is replayed, then from the host, each kept

@@ -3,6 +3,8 @@
 
 #include "FuzzGame.hpp"
 
+#include "console/HandedText.hpp"
+
 #include "record/Record.hpp"
 #include "state/GameState.hpp"
 
@@ -18,39 +20,21 @@ namespace {
 
 // Folds everything the game prints into one number, so two plays of the same game can be
 // compared without keeping their text.
-class TranscriptDigest final : public std::streambuf {
+class TranscriptDigest final : public zandrel::HandedText {
 public:
-    TranscriptDigest() { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
-
     std::uint64_t digest() {
-        fold();
+        pubsync();
         return hash_;
     }
 
 protected:
-    int_type overflow(int_type c) override {
-        fold();
-        if (!traits_type::eq_int_type(c, traits_type::eof())) {
-            *pptr() = traits_type::to_char_type(c);
-            pbump(1);
+    void hand(std::string_view text) override {
+        for (const char c : text) {
+            hash_ = (hash_ ^ static_cast<unsigned char>(c)) * 0x100000001B3U;
         }
-        return traits_type::not_eof(c);
-    }
-
-    int sync() override {
-        fold();
-        return 0;
     }
 
 private:
-    void fold() {
-        for (const char* c = pbase(); c != pptr(); ++c) {
-            hash_ = (hash_ ^ static_cast<unsigned char>(*c)) * 0x100000001B3U;
-        }
-        setp(buffer_.data(), buffer_.data() + buffer_.size());
-    }
-
-    std::array<char, 1024> buffer_{};
     std::uint64_t hash_ = 0xCBF29CE484222325U;
 };
 

@@ -1,6 +1,9 @@
-#include "host/StandardStreams.hpp"
+#include "host/NativeHost.hpp"
+
+#include "host/FolderStore.hpp"
 
 #include <iostream>
+#include <memory>
 #include <ostream>
 #include <streambuf>
 
@@ -52,23 +55,28 @@ Streams& streams() {
     return standard;
 }
 
+void tellOnStandardError(std::string_view line) {
+    Streams& standard = streams();
+    standard.gameOutput.flush();
+    standard.gameErrors << "zandrel: " << line << '\n';
+    standard.gameErrors.flush();
+}
+
 } // namespace
 
-Host standardStreamsHost(Platform& platform, bool errorsOnTerminal) {
+Host nativeHost(Platform& platform, bool errorsOnTerminal, bool personPlaying, std::string_view otherGameHint) {
     Streams& standard = streams();
     // Sharing the terminal with a prompt that waits for its answer, the game's lines on standard
     // error would otherwise run on after the prompt.
     if (errorsOnTerminal) {
         standard.errors.startLinesAfter(standard.output);
     }
-    return {&std::cin, &standard.gameOutput, &standard.gameErrors, &platform, {}};
-}
-
-void tellOnStandardError(std::string_view line) {
-    Streams& standard = streams();
-    standard.gameOutput.flush();
-    standard.gameErrors << "zandrel: " << line << '\n';
-    standard.gameErrors.flush();
+    static const std::unique_ptr<RecordStore> store = folderStore(keptGameFolder());
+    return {&std::cin,
+            &standard.gameOutput,
+            &standard.gameErrors,
+            &platform,
+            {store.get(), personPlaying, "zandrel --new starts another", otherGameHint, tellOnStandardError}};
 }
 
 } // namespace zandrel
