@@ -133,9 +133,11 @@ GAMES["priest_becomes_undead_and_crosses_over"] = build(
     roll(CHAPEL, 5), card(12), fight("n", 6, 1), # Pray: a sorcerer beaten; two levels
     roll(CHAPEL, 6), fight("n", 6, 1),           # a Paladin raised by the battles and the level
     roll(CHAPEL, 3),                             # Blasphemy again, with Strength to lose
-    roll(PLAINS), card(20),                      # a vampire drains a Life
-    roll(FOREST), card(16),                      # sickness at 3 Life,
-    roll(PLAINS), card(16),                      # and at 2
+    roll(PLAINS), card(20),                      # a vampire drains a Life: 4 left
+    roll(FOREST), card(16),                      # sickness at 4 Life
+    roll(PLAINS), card(20),                      # the vampire again: 2 left
+    roll(FOREST), card(16),                      # sickness at 2 Life
+    roll(PLAINS), card(0),                       # a priest: 2 Life again
     roll(FOREST), card(27), say("y"),            # a Life sold to the Dark Litch at 2
     roll(PLAINS), card(27, 16, 20),              # at 1 Life the Litch and sickness pass; Undead
     roll(PLAINS), card(0),                       # the Undead Priest healed to 0 Life

@@ -8,7 +8,7 @@ the game and its tests are rebuilt in a build tree of their own (build/mutate, w
 preset's settings) and the test workflow's tests are run, except those that need a real
 terminal or a browser. The source file is always put back, also on Ctrl-C.
 
-    tools/mutate/mutate.py [--seed N] [--count N] [--list]
+    tools/mutate/mutate.py [--seed N] [--count N] [--list] [--only FILE:LINE]
 
 The score is the faults caught against the faults that compile; the survivors are listed
 with their file, line and change, to be read one by one: some change nothing the game does.
@@ -105,6 +105,8 @@ def main():
     parser.add_argument("--seed", type=int, default=1, help="which faults are drawn (default 1)")
     parser.add_argument("--count", type=int, default=150, help="how many faults (default 150)")
     parser.add_argument("--list", action="store_true", help="list the faults drawn, and plant none")
+    parser.add_argument("--only", metavar="FILE:LINE", action="append", default=[],
+                        help="of the faults drawn, plant only those at this place (again: several)")
     args = parser.parse_args()
 
     sources = sorted(p.relative_to(ROOT).as_posix() for p in (ROOT / "src").rglob("*.[ch]pp"))
@@ -112,6 +114,8 @@ def main():
     every = [f for p, text in texts.items() for f in faults_in(p, text)]
     drawn = random.Random(args.seed).sample(every, min(args.count, len(every)))
     drawn.sort(key=lambda f: (f[0], f[1]))  # one file after another rebuilds least
+    if args.only:
+        drawn = [f for f in drawn if f"{f[0]}:{line_of(texts[f[0]], f[1])}" in args.only]
     print(f"{len(drawn)} faults drawn with seed {args.seed} from {len(every)} possible ones")
     if args.list:
         for fault in drawn:
