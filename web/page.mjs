@@ -1,16 +1,21 @@
 // The page around the game: the terminal the game prints to and reads the player's keys from,
-// the transcript that screen readers follow, and the end of a game with the offer of a new one.
-// The game itself (zandrel.js) is the console game compiled to WebAssembly; each game is a new
-// instance of it, so a new game starts from a fresh record and a fresh seed.
+// the transcript that screen readers follow, the game kept in the browser's local storage, and
+// the offer of a new game. The game itself (zandrel.js) is the console game compiled to
+// WebAssembly; each game is a new instance of it, so a new game starts from a fresh record and a
+// fresh seed, and a reloaded page resumes the kept game where it was left.
 
 import { Terminal } from './xterm.mjs';
 import { FitAddon } from './addon-fit.mjs';
 import createZandrel from './zandrel.js';
+import { holdTheGame, keptGame } from './kept.mjs';
 
 const box = document.getElementById('terminal');
 const log = document.getElementById('transcript');
 const ending = document.getElementById('ending');
+const notice = document.getElementById('notice');
 const newGameButton = document.getElementById('new-game');
+// The test page scripts its chance (?script=) and keeps no game.
+const keeping = !new URLSearchParams(location.search).has('script');
 
 // The game's own lines never end in CR: the terminal shows each line end as a console does.
 export const terminal = new Terminal({
@@ -190,17 +195,28 @@ const page = {
   },
   clearScreen() {
     terminal.write('\x1b[H\x1b[2J\x1b[3J');
-    log.appendChild(document.createElement('hr'));
+    if (log.hasChildNodes()) {
+      log.appendChild(document.createElement('hr'));
+    }
     openLine = null;
   },
   gameEnded(status) {
     running = false;
     const outcome = { 0: 'You won. ', 1: 'You lost. ' }[status] ?? '';
     terminal.write('', () => {
-      newGameButton.hidden = false;
+      box.dataset.ended = String(status);
       ending.textContent = `${outcome}The game is over. Press N for a new game, or Tab to the New game button.`;
     });
   },
+  // What became of the kept game, in one line under the terminal.
+  tell(line) {
+    notice.textContent = `${line.charAt(0).toUpperCase()}${line.slice(1)}.`;
+  },
+  // A kept game that turned out not to be resumable: a new game takes its place.
+  beginAgain() {
+    setTimeout(() => startGame(['--new']));
+  },
+  store: keptGame(),
 };
 
 // Emscripten's own messages (a failure to load, say) belong on the page, not in the console.
@@ -208,17 +224,21 @@ function showProblem(text) {
   page.showText(`${text}\n`, true);
 }
 
-function startGame() {
+function startGame(args = []) {
   running = true;
-  createZandrel({ ...page, print: showProblem, printErr: showProblem }).catch((problem) =>
+  createZandrel({ ...page, arguments: args, print: showProblem, printErr: showProblem }).catch((problem) =>
     showProblem(`The game could not start: ${problem}`),
   );
 }
 
+// A new game: while one is unfinished, only once the player confirms it, and the unfinished one
+// is set aside. The game left behind waits for an answer that never comes.
 function newGame() {
-  if (running) {
+  if (running && !window.confirm('Start a new game? Your unfinished game will be set aside.')) {
     return;
   }
+  const setAside = running;
+  waiting = null;
   terminal.reset();
   terminal.write(reverseWraparound);
   log.replaceChildren();
@@ -226,9 +246,11 @@ function newGame() {
   typedAhead = '';
   answer = '';
   ending.textContent = '';
-  newGameButton.hidden = true;
+  notice.textContent = '';
+  delete box.dataset.ended;
+  delete box.dataset.awaiting;
   terminal.focus();
-  startGame();
+  startGame(setAside ? ['--new'] : []);
 }
 
 newGameButton.addEventListener('click', newGame);
@@ -245,4 +267,8 @@ window.addEventListener(
 );
 
 terminal.focus();
-startGame();
+if (keeping) {
+  holdTheGame(() => startGame(), (text) => (notice.textContent = text));
+} else {
+  startGame();
+}

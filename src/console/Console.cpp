@@ -1,6 +1,6 @@
 #include "console/Console.hpp"
 
-#include "console/Host.hpp"
+#include "host/Host.hpp"
 
 #include <cstdlib>
 #include <ctime>
@@ -8,6 +8,8 @@
 #include <ostream>
 
 namespace zandrel {
+
+void Platform::beginAgain() { throw BeginAgain{}; }
 
 Seams& seams() {
     static Seams current = [] {

@@ -18,13 +18,20 @@ public:
     Platform& operator=(Platform&&) = delete;
     virtual ~Platform() = default;
 
-    // Lets the player read the screen: waits for one key when a person is at the terminal.
+    // Lets the player read the screen: when a person is at the terminal, shows the pause's
+    // prompt, waits for one key and ends the line. The line end may wait for the next flush.
     virtual void pause() = 0;
     // Wipes the screen when a person is watching it.
     virtual void clearScreen() = 0;
     // Ends the game with an exit status; never returns.
     [[noreturn]] virtual void endProcess(int status) = 0;
+    // Gives up the game in play for a new one, when a kept game turns out not to be resumable
+    // after all; never returns. By default it unwinds the game back to where it began (throws
+    // BeginAgain); a host that catches no exceptions starts a new game its own way.
+    [[noreturn]] virtual void beginAgain();
 };
+
+struct BeginAgain {};
 
 // The three doors through which the game meets the world: the streams it talks on, the
 // source of chance, and the platform. Everything the game prints, reads or rolls goes

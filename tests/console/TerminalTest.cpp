@@ -37,10 +37,14 @@ template <typename Condition> bool eventually(Condition holds) {
 // A game in a terminal of its own, on a tmux server of its own, played through the script that
 // starts it as the player asks (a job of its own, under a launcher, or outliving its terminal) and
 // notes in a folder the terminal's settings, the game's process and its exit status.
+// Each keeps its game in a folder of its own, or in the one of an earlier game it plays on.
 class TmuxGame {
 public:
-    explicit TmuxGame(const std::string& how, const std::string& game = "'" ZANDREL_BINARY "'") {
-        tmux("new-session -d -x 100 -y 40 sh '" ZANDREL_TERMINAL_SCRIPT "' " + folder_ + " " + how + " " + game);
+    explicit TmuxGame(const std::string& how, const std::string& game = "'" ZANDREL_BINARY "'",
+                      const TmuxGame* keptBy = nullptr) {
+        const std::string state = (keptBy != nullptr ? keptBy : this)->file("state");
+        tmux("new-session -d -x 100 -y 40 env XDG_STATE_HOME=" + state + " sh '" ZANDREL_TERMINAL_SCRIPT "' " +
+             folder_ + " " + how + " " + game);
     }
     TmuxGame(const TmuxGame&) = delete;
     TmuxGame& operator=(const TmuxGame&) = delete;
@@ -153,6 +157,74 @@ TEST(RealTerminal, OneUnechoedKeyAnswersEachPauseAndTheTerminalIsLeftAsItWas) {
         lost.tmux("kill-pane");
         EXPECT_TRUE(lost.endedWith("2")) << "at a question: " << atQuestion;
     }
+}
+
+// Plays on, a key at each pause and a no to each question and battle menu, until the screen shows
+// what is wanted and the game waits for the player.
+void playUntil(TmuxGame& game, const std::string& wanted, bool atPause) {
+    std::string now;
+    std::string answered;
+    for (int waits = 0; waits < 60; ++waits, answered = now) {
+        ASSERT_TRUE(eventually([&] {
+            now = game.screen();
+            return now != answered && (now.ends_with(pausePrompt) || now.ends_with("response:") ||
+                                       now.ends_with("before battle."));
+        })) << now;
+        if (now.find(wanted) != std::string::npos && now.ends_with(pausePrompt) == atPause) {
+            return;
+        }
+        // Keys typed before a pause takes the terminal are dropped, as they may be.
+        ASSERT_TRUE(!now.ends_with(pausePrompt) || game.inSingleKeyMode());
+        game.tmux(now.ends_with(pausePrompt) ? "send-keys x" : "send-keys n Enter");
+    }
+    FAIL() << "never saw " << wanted << " with the game waiting";
+}
+
+// A kept game survives kill -9 at a pause and a closed terminal at a question: the next start shows
+// the very screen, the same die included, and the game goes on. While it is stopped with Ctrl-Z, a
+// second game is refused, and told how to bring the first one back.
+TEST(RealTerminal, AKeptGameComesBackAfterAKillOrAHangupAndOnlyOneIsPlayedAtATime) {
+    REQUIRE_TMUX();
+    TmuxGame first("job");
+    ASSERT_TRUE(first.shows(pausePrompt));
+    first.tmux("send-keys x");
+    ASSERT_TRUE(first.shows("[U]ndead"));
+    first.tmux("send-keys k Enter");
+    ASSERT_TRUE(first.shows("Knight?"));
+    first.tmux("send-keys y Enter");
+    playUntil(first, "You rolled a ", true);
+    const std::string rolled = first.screen();
+    first.signal("KILL", "game");
+    ASSERT_TRUE(first.endedWith("137"));
+
+    // The screen since the game's last clear, under the line that tells it is resumed (which is not
+    // the game's, so a game resumed twice shows it once).
+    const std::string resumed = "Resuming your unfinished game, started ";
+    const auto resumes = [&](TmuxGame& game, const std::string& left) {
+        ASSERT_TRUE(game.shows(resumed));
+        const std::string now = game.screen();
+        EXPECT_EQ(now.substr(now.find('\n') + 1), left.starts_with(resumed) ? left.substr(left.find('\n') + 1) : left);
+        EXPECT_TRUE(now.starts_with(resumed) && now.find(" (zandrel --new starts another).\n") != std::string::npos);
+    };
+    TmuxGame second("job", "'" ZANDREL_BINARY "'", &first);
+    resumes(second, rolled);
+    playUntil(second, "What is your response:", false);
+    const std::string asked = second.screen();
+    second.tmux("kill-pane");
+
+    TmuxGame third("job", "'" ZANDREL_BINARY "'", &first);
+    resumes(third, asked);
+    third.tmux("send-keys n Enter");
+    playUntil(third, "", true);
+    third.tmux("send-keys C-z");
+    ASSERT_TRUE(third.jobStopped());
+    TmuxGame refused("job", "'" ZANDREL_BINARY "' --new", &first);
+    EXPECT_TRUE(refused.endedWith("3"));
+    const std::string holder = third.noted("game");
+    EXPECT_EQ(refused.screen(), "zandrel: another game is in play (process " + holder.substr(0, holder.size() - 1) +
+                                    "); a game stopped with Ctrl-Z comes back with fg");
+    third.tell("fg");
+    EXPECT_TRUE(third.waitsAtPause());
 }
 
 // Under a launcher the stop reaches the launcher and the game apart: the shell may have taken the

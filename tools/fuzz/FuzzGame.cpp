@@ -2,6 +2,9 @@
 
 #include "console/Console.hpp"
 #include "flow/Driver.hpp"
+#include "host/Host.hpp"
+#include "record/KeptGame.hpp"
+#include "record/Record.hpp"
 #include "state/GameState.hpp"
 
 #include <algorithm>
@@ -83,6 +86,69 @@ private:
 
 constexpr int maxDrawBytes = 5;
 
+// A person at a terminal: each pause shows its prompt and, once a key is pressed, ends the line;
+// screen clears are marked.
+class Terminal final : public Platform {
+public:
+    void pause() override {
+        out() << pausePrompt;
+        out().flush();
+        out() << '\n';
+    }
+    void clearScreen() override {
+        out() << "[cls]";
+        out().flush();
+    }
+    [[noreturn]] void endProcess(int status) override { throw GameOver{status}; }
+};
+
+// The answers as the player types them, each echoed on the screen once it is whole, as the
+// terminal shows it.
+class EchoedAnswers final : public std::streambuf {
+public:
+    EchoedAnswers(std::string answers, std::ostream& screen) : answers_(std::move(answers)), screen_(screen) {}
+
+protected:
+    int_type underflow() override {
+        return next_ < answers_.size() ? traits_type::to_int_type(answers_[next_]) : traits_type::eof();
+    }
+    int_type uflow() override {
+        if (next_ == answers_.size()) {
+            if (next_ > 0 && answers_.back() != '\n' && !lastEchoed_) {
+                screen_ << record::echoed(line_) << '\n'; // as a replay shows a last answer
+                lastEchoed_ = true;
+            }
+            return traits_type::eof();
+        }
+        const char c = answers_[next_++];
+        if (c == '\n') {
+            screen_ << record::echoed(line_) << '\n';
+            line_.clear();
+        } else if (line_.size() < maxLineLength) {
+            line_.push_back(c);
+        }
+        return traits_type::to_int_type(c);
+    }
+
+private:
+    std::string answers_;
+    std::ostream& screen_;
+    std::string line_;
+    std::size_t next_ = 0;
+    bool lastEchoed_ = false;
+};
+
+// What of the script a kept record already holds: its answers and its draws.
+std::pair<std::size_t, std::size_t> keptSoFar(const std::string& kept) {
+    std::size_t answers = 0;
+    std::size_t draws = 0;
+    for (const record::Event& event : record::read(kept).events) {
+        answers += event.kind == record::Kind::answer ? 1 : 0;
+        draws += event.kind == record::Kind::draw ? 1 : 0;
+    }
+    return {answers, draws};
+}
+
 } // namespace
 
 GameScript splitInput(std::span<const std::uint8_t> input) {
@@ -150,6 +216,104 @@ std::string transcriptOf(std::span<const std::uint8_t> input) {
     const Ending ending = playScript(input, transcript, Marks::pausesClearsAndAnswers);
     transcript << "\n<== " << describe(ending) << "\n";
     return transcript.str();
+}
+
+RecordStore::Contents MemoryStore::read(std::size_t limit) {
+    if (!record) {
+        return {Contents::State::none, {}, {}};
+    }
+    return {Contents::State::found, record->substr(0, limit), {}};
+}
+
+bool MemoryStore::cut(std::size_t length) {
+    if (failing || !record) {
+        return false;
+    }
+    record->resize(std::min(length, record->size()));
+    return true;
+}
+
+bool MemoryStore::append(std::string_view text) {
+    if (log != nullptr) {
+        log->push_back("append " + std::string(text));
+    }
+    if (failing) {
+        return false;
+    }
+    record = record.value_or("") + std::string(text);
+    return true;
+}
+
+bool MemoryStore::sync() {
+    if (log != nullptr) {
+        log->emplace_back("sync");
+    }
+    if (failing) {
+        return false;
+    }
+    if (snapshots) {
+        synced.push_back(record.value_or(""));
+    }
+    return true;
+}
+
+RecordStore::Move MemoryStore::moveAside(const std::string& name) {
+    if (!record) {
+        return Move::noRecord;
+    }
+    if (setAside.contains(name)) {
+        return Move::nameTaken;
+    }
+    setAside[name] = *std::exchange(record, std::nullopt);
+    return Move::moved;
+}
+
+std::vector<std::string> MemoryStore::namesSetAside() {
+    std::vector<std::string> names(setAside.size());
+    std::transform(setAside.begin(), setAside.end(), names.begin(), [](const auto& kept) { return kept.first; });
+    return names;
+}
+
+Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::ostream& screen, bool newGame) {
+    const GameScript script = splitInput(input);
+    const RecordStore::Contents kept = store.read(record::maxSize);
+    const auto [answersKept, drawsKept] = keptSoFar(kept.text);
+    std::size_t answersLeft = 0;
+    for (std::size_t skipped = 0; skipped < answersKept && answersLeft < script.answers.size(); ++skipped) {
+        const std::size_t end = script.answers.find('\n', answersLeft);
+        answersLeft = end == std::string::npos ? script.answers.size() : end + 1;
+    }
+    EchoedAnswers echoed(script.answers.substr(answersLeft), screen);
+    std::istream answers(&echoed);
+    DrawReader draws(script.draws);
+    for (std::size_t skipped = 0; skipped < drawsKept && !draws.exhausted(); ++skipped) {
+        draws.next();
+    }
+    Terminal terminal;
+    const SeamsInPlace inPlace(Seams{&answers, &screen, &screen, [] {}, [&draws] { return draws.next(); }, &terminal});
+    const Keeping keeping{&store, true, "zandrel --new starts another", "",
+                          [&screen](std::string_view line) { screen << "zandrel: " << line << '\n'; }};
+    resetGame();
+    Ending ending;
+    try {
+        ending.status = playKeptGame(keeping, newGame);
+    } catch (const GameOver& over) {
+        ending.status = over.status;
+    } catch (const ChanceRanOut&) {
+        ending.status.reset();
+    }
+    return ending;
+}
+
+bool resumedAlike(const std::string& whole, const std::string& resumed) {
+    const std::string line = "[cls]Resuming your unfinished game, started ";
+    const std::size_t lineEnd = resumed.find('\n');
+    if (!resumed.starts_with(line) || lineEnd == std::string::npos) {
+        return false;
+    }
+    const std::string_view rest = std::string_view(resumed).substr(lineEnd + 1);
+    const std::size_t from = whole.size() - std::min(whole.size(), rest.size());
+    return whole.ends_with(rest) && (from == 0 || std::string_view(whole).substr(0, from).ends_with("[cls]"));
 }
 
 } // namespace zandrel::fuzz

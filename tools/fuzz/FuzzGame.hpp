@@ -3,9 +3,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
+
+#include "record/RecordStore.hpp"
 
 namespace zandrel::fuzz {
 
@@ -55,5 +59,42 @@ std::string describe(const Ending& ending);
 // What a recorded game keeps beside its script: the whole text with its marks, then a line
 // of its own that tells how the game ended.
 std::string transcriptOf(std::span<const std::uint8_t> input);
+
+// A record kept in memory, as a host keeps one in a file or in the page's storage. It remembers
+// the record as it stood after each sync, and, when given a log, notes each write and sync there.
+class MemoryStore final : public RecordStore {
+public:
+    std::optional<std::string> record;
+    std::map<std::string, std::string> setAside;
+    std::vector<std::string> synced;
+    bool snapshots = true; // kept in `synced`; a long game leaves them out
+    std::vector<std::string>* log = nullptr;
+    bool failing = false; // every write fails, as on a full disk
+
+    Lock lock() override { return {Lock::State::taken, {}}; }
+    void unlock() override {}
+    Contents read(std::size_t limit) override;
+    bool cut(std::size_t length) override;
+    bool append(std::string_view text) override;
+    bool sync() override;
+    std::string lastProblem() const override { return "no room left"; }
+    Move moveAside(const std::string& name) override;
+    std::vector<std::string> namesSetAside() override;
+    void removeSetAside(const std::string& name) override { setAside.erase(name); }
+    void remove() override { record.reset(); }
+    std::string whereIs(const std::string& name) const override { return name; }
+};
+
+// Plays the script as a person at a terminal plays it, kept in the store, from a fresh game
+// record through the same entry as the executable: each pause shows its prompt and ends its line,
+// each answer is echoed as it was typed, each screen clear is marked "[cls]", and what the game
+// tells of its record is a line "zandrel: ..." of its own. A game resumed from the store takes the
+// answers and draws of the script that its record does not hold yet.
+Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::ostream& screen, bool newGame = false);
+
+// Whether a game resumed from a record cut short played on as the whole game did: under the line
+// that tells it is resumed, its screen must be the whole game's from one of its clears (or its
+// start) to its end, the screen the player left and the rest of the game.
+bool resumedAlike(const std::string& whole, const std::string& resumed);
 
 } // namespace zandrel::fuzz

@@ -3,12 +3,15 @@
 
 #include "FuzzGame.hpp"
 
+#include "record/Record.hpp"
 #include "state/GameState.hpp"
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
 #include <ostream>
+#include <sstream>
 #include <streambuf>
 
 namespace {
@@ -92,6 +95,46 @@ void checkEnding(const zandrel::fuzz::Ending& ending) {
     }
 }
 
+// The game kept as a person plays it, its record cut at a point the input itself picks (the end of
+// the header at the earliest, inside a line as well as between two), and resumed with the rest of
+// the input's answers and draws: it must show the screen left and play on alike.
+void checkResumed(std::span<const std::uint8_t> input) {
+    zandrel::fuzz::MemoryStore kept;
+    std::ostringstream whole;
+    const zandrel::fuzz::Ending ending = zandrel::fuzz::playKept(input, kept, whole);
+    if (kept.synced.empty()) {
+        return; // nothing was kept before the game ended or ran out of chance
+    }
+    const std::string record = kept.synced.back();
+    const std::size_t header = record.find('\n', record.find('\n') + 1) + 1;
+    const bool finished = ending.status.value_or(2) < 2; // its whole record is no longer resumable
+    const std::uint64_t picked = std::accumulate(input.begin(), input.end(), std::uint64_t{0xCBF29CE484222325U},
+                                                 [](std::uint64_t hash, std::uint8_t byte) { return (hash ^ byte) * 0x100000001B3U; });
+    const std::size_t cuts = record.size() - header + (finished ? 0 : 1);
+    if (cuts == 0) {
+        return;
+    }
+    zandrel::fuzz::MemoryStore cut;
+    cut.record = record.substr(0, header + picked % cuts);
+    std::ostringstream resumed;
+    if (zandrel::fuzz::playKept(input, cut, resumed).status != ending.status ||
+        !zandrel::fuzz::resumedAlike(whole.str(), resumed.str())) {
+        fault("a game resumed from its cut record played otherwise");
+    }
+}
+
+// Whatever bytes lie where the record goes, the game resumes them or sets them aside, and what it
+// leaves behind is a record it can resume.
+void checkAnyRecord(std::span<const std::uint8_t> input) {
+    zandrel::fuzz::MemoryStore store;
+    store.record = std::string(input.begin(), input.end());
+    std::ostringstream screen;
+    zandrel::fuzz::playKept(input, store, screen);
+    if (store.record && zandrel::record::read(*store.record).state != zandrel::record::Replay::State::resumable) {
+        fault("a kept game left behind a record it cannot resume");
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -104,5 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (second.ending.status != first.ending.status || second.transcript != first.transcript) {
         fault("the same input played two different games");
     }
+    checkResumed(input);
+    checkAnyRecord(input);
     return 0;
 }

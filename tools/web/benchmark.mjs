@@ -75,8 +75,9 @@ async function keyToScreenTimes(browser, url, seed) {
           pressed = null;
         }
       });
-    new MutationObserver(shown).observe(document.getElementById('terminal'), { attributeFilter: ['data-waits'] });
-    new MutationObserver(shown).observe(document.getElementById('new-game'), { attributeFilter: ['hidden'] });
+    new MutationObserver(shown).observe(document.getElementById('terminal'), {
+      attributeFilter: ['data-waits', 'data-ended'],
+    });
   });
   await game.playToTheEnd(answers); // of each answer, only Enter is timed: it alone shows a new screen
   const times = await game.tab.evaluate(() => window.keyToScreen);

@@ -50,7 +50,7 @@ export async function serve(folder, prefix = '/') {
 }
 
 // A fresh profile each time, so that nothing carries over from an earlier run.
-export async function launchChromium() {
+export async function launchChromium(extraArgs = []) {
   const profile = await mkdtemp(join(tmpdir(), 'zandrel-chromium-'));
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
@@ -64,6 +64,7 @@ export async function launchChromium() {
       '--disable-background-networking',
       '--disable-component-update',
       '--disable-sync',
+      ...extraArgs,
     ],
   });
   const close = browser.close.bind(browser);
@@ -87,12 +88,16 @@ export const laptop = { width: 1280, height: 800 };
 export const phone = { width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
 
 // One tab with the game's page. Every console message, uncaught error or failed request lands
-// in `problems`: the page should give none.
+// in `problems`: the page should give none. Each page opens in a browser context of its own, whose
+// storage no other test's game shares, unless it is given the context of another.
 export class GamePage {
-  static async open(browser, url, viewport = laptop) {
-    const tab = await browser.newPage();
+  static async open(browser, url, viewport = laptop, context = null) {
+    const own = context ?? (await browser.createBrowserContext());
+    const tab = await own.newPage();
     await tab.setViewport(viewport);
     const game = new GamePage(tab);
+    game.context = own;
+    game.ownsContext = context === null;
     await tab.goto(url);
     return game;
   }
@@ -116,7 +121,7 @@ export class GamePage {
   }
 
   ended() {
-    return this.tab.$eval('#new-game', (button) => !button.hidden);
+    return this.tab.$eval('#terminal', (box) => box.dataset.ended !== undefined);
   }
 
   async #waitCount() {
@@ -130,7 +135,7 @@ export class GamePage {
     await this.tab.waitForFunction(
       (count) =>
         Number(document.getElementById('terminal').dataset.waits ?? 0) > count ||
-        !document.getElementById('new-game').hidden,
+        document.getElementById('terminal').dataset.ended !== undefined,
       { polling: 'raf', timeout: 30_000 },
       before,
     );
@@ -227,7 +232,10 @@ export class GamePage {
     return this.tab.$eval('[role="log"]', (log) => Array.from(log.querySelectorAll('p'), (p) => p.textContent).join('\n'));
   }
 
-  close() {
-    return this.tab.close();
+  async close() {
+    await this.tab.close();
+    if (this.ownsContext) {
+      await this.context.close();
+    }
   }
 }

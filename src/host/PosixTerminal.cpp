@@ -1,99 +1,23 @@
-#include "console/Host.hpp"
+// The POSIX terminal as the game's host: the pause reads one key in single-key mode and gives
+// the terminal back as the player had it, whatever signal comes; the clear is the ANSI one.
+#include "host/FolderStore.hpp"
+#include "host/Host.hpp"
+#include "host/StandardStreams.hpp"
 
-#include <cstdlib>
-#include <iostream>
-#include <iterator>
-#include <ostream>
-#include <streambuf>
-#include <string_view>
-
-#ifdef _WIN32
-#include <conio.h>
-#include <csignal>
-#include <cstdio>
-#include <fcntl.h>
-#include <io.h>
-#include <windows.h>
-#else
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
+#include <iterator>
+#include <memory>
+#include <ostream>
+#include <string_view>
+
 #include <sys/select.h>
 #include <termios.h>
 #include <unistd.h>
-#endif
 
 namespace zandrel {
 namespace {
-
-#ifdef _WIN32
-
-// A console, not a pipe, a file or the NUL device (which _isatty also calls a terminal).
-bool isConsole(int fd, DWORD handleId) {
-    DWORD mode = 0;
-    return _isatty(fd) != 0 && GetConsoleMode(GetStdHandle(handleId), &mode) != 0;
-}
-
-bool personAtKeyboard() { return isConsole(_fileno(stdin), STD_INPUT_HANDLE); }
-bool personWatching() { return personAtKeyboard() && isConsole(_fileno(stdout), STD_OUTPUT_HANDLE); }
-bool errorsOnTerminal() { return isConsole(_fileno(stderr), STD_ERROR_HANDLE); }
-
-// Keys typed ahead of the pause, or behind its key, answer nothing: one press ends one pause.
-void dropWaitingKeys() { FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE)); }
-
-class ConsolePlatform final : public Platform {
-public:
-    // Answers are read as the player typed them: a carriage return is an ordinary character
-    // and Ctrl-Z in a file of answers is no end of input.
-    ConsolePlatform() { _setmode(_fileno(stdin), _O_BINARY); }
-
-    void pause() override {
-        if (!personAtKeyboard()) {
-            return;
-        }
-        out() << pausePrompt;
-        out().flush();
-        dropWaitingKeys();
-        // _getch reads the console raw, so Ctrl-C arrives as a key; it still ends the game.
-        const int key = _getch();
-        if (key == 3) {
-            std::raise(SIGINT);
-        }
-        // Arrows and function keys come as a prefix and a second code: both are the one key.
-        if (key == 0 || key == 0xE0) {
-            (void)_getch();
-        }
-        dropWaitingKeys();
-        out() << '\n';
-        out().flush();
-    }
-
-    void clearScreen() override {
-        if (!personWatching()) {
-            return;
-        }
-        // The whole buffer is the console's scrollback, so blanking it wipes that too.
-        const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
-        CONSOLE_SCREEN_BUFFER_INFO info{};
-        if (GetConsoleScreenBufferInfo(console, &info) == 0) {
-            return;
-        }
-        const DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
-        const COORD home{0, 0};
-        DWORD written = 0;
-        FillConsoleOutputCharacterA(console, ' ', cells, home, &written);
-        FillConsoleOutputAttribute(console, info.wAttributes, cells, home, &written);
-        SetConsoleCursorPosition(console, home);
-    }
-
-    [[noreturn]] void endProcess(int status) override { std::exit(status); }
-};
-
-ConsolePlatform& thePlatform() {
-    static ConsolePlatform platform;
-    return platform;
-}
-
-#else
 
 bool personAtKeyboard() { return isatty(STDIN_FILENO) == 1; }
 bool personWatching() { return personAtKeyboard() && isatty(STDOUT_FILENO) == 1; }
@@ -321,7 +245,6 @@ public:
             inputEnded();
         }
         out() << '\n';
-        out().flush();
     }
 
     void clearScreen() override {
@@ -377,54 +300,14 @@ TerminalPlatform& thePlatform() {
     return platform;
 }
 
-#endif
-
-// A standard stream as the game writes it, noting whether its last byte left a line open.
-class LineKeeper final : public std::streambuf {
-public:
-    explicit LineKeeper(std::ostream& to) : to_(to) {}
-    bool lineOpen() const { return lineOpen_; }
-    // Lines of this stream start on a line of their own, after any line the other left open.
-    void startLinesAfter(const LineKeeper& other) { other_ = &other; }
-
-private:
-    int_type overflow(int_type c) override {
-        if (traits_type::eq_int_type(c, traits_type::eof())) {
-            return traits_type::not_eof(c);
-        }
-        const char byte = traits_type::to_char_type(c);
-        return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
-    }
-    std::streamsize xsputn(const char* text, std::streamsize count) override {
-        if (count <= 0) {
-            return 0;
-        }
-        if (!lineOpen_ && other_ != nullptr && other_->lineOpen()) {
-            to_.rdbuf()->sputc('\n');
-        }
-        lineOpen_ = text[count - 1] != '\n';
-        return to_.rdbuf()->sputn(text, count);
-    }
-    int sync() override { return to_.rdbuf()->pubsync(); }
-
-    std::ostream& to_;
-    const LineKeeper* other_ = nullptr;
-    bool lineOpen_ = false;
-};
-
 } // namespace
 
 Host host() {
-    static LineKeeper output(std::cout);
-    static LineKeeper errors(std::cerr);
-    static std::ostream gameOutput(&output);
-    static std::ostream gameErrors(&errors);
-    // Sharing the terminal with a prompt that waits for its answer, the game's one line about
-    // input that ended would otherwise run on after the prompt.
-    if (errorsOnTerminal()) {
-        errors.startLinesAfter(output);
-    }
-    return {&std::cin, &gameOutput, &gameErrors, &thePlatform()};
+    static const std::unique_ptr<RecordStore> store = folderStore(keptGameFolder());
+    Host here = standardStreamsHost(thePlatform(), errorsOnTerminal());
+    here.keeping = {store.get(), personWatching(), "zandrel --new starts another",
+                    "; a game stopped with Ctrl-Z comes back with fg", tellOnStandardError};
+    return here;
 }
 
 } // namespace zandrel

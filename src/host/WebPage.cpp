@@ -1,4 +1,5 @@
-#include "console/Host.hpp"
+#include "host/Host.hpp"
+#include "host/WebStore.hpp"
 
 #include <emscripten.h>
 
@@ -41,6 +42,9 @@ EM_JS(void, endGameOnPage, (int status), { Module["gameEnded"](status); });
 
 // Nothing ever wakes this game again: the page starts a new one as a new instance.
 EM_ASYNC_JS(void, sleepForever, (), { await new Promise(() => {}); });
+
+// A kept game that could not be resumed after all: the page starts a new game in its place.
+EM_JS(void, beginAgainOnPage, (), { Module["beginAgain"](); });
 
 } // namespace
 
@@ -103,7 +107,6 @@ public:
         out().flush();
         awaitKeyFromPage();
         out() << '\n';
-        out().flush();
     }
 
     void clearScreen() override { clearPage(); }
@@ -112,6 +115,14 @@ public:
     // sleeps for good, with nothing left for it to do.
     [[noreturn]] void endProcess(int status) override {
         endGameOnPage(status);
+        sleepForever();
+        std::abort();
+    }
+
+    // This game unwinds no further: the page starts a new game (which sets aside whatever record
+    // is still there), and this one sleeps for good.
+    [[noreturn]] void beginAgain() override {
+        beginAgainOnPage();
         sleepForever();
         std::abort();
     }
@@ -127,7 +138,7 @@ Host host() {
     static std::ostream errorStream(&errors);
     static std::istream answerStream(&answers);
     static PagePlatform platform;
-    return {&answerStream, &textStream, &errorStream, &platform};
+    return {&answerStream, &textStream, &errorStream, &platform, pageKeeping()};
 }
 
 } // namespace zandrel

@@ -1,0 +1,279 @@
+// The record in the XDG state folder of a POSIX system, private to the player. The folder is
+// opened once and everything in it is reached through it; the record is opened only as a regular
+// file, never through a symbolic link and never waiting on a FIFO; every write is synced before
+// the game shows what follows it.
+#include "host/FolderStore.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zandrel {
+namespace {
+
+constexpr char recordName[] = "game";
+constexpr char lockName[] = "lock";
+constexpr int newFile = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+
+class PosixStore final : public RecordStore {
+public:
+    explicit PosixStore(std::string folder) : folder_(std::move(folder)) {}
+    PosixStore(const PosixStore&) = delete;
+    PosixStore& operator=(const PosixStore&) = delete;
+    PosixStore(PosixStore&&) = delete;
+    PosixStore& operator=(PosixStore&&) = delete;
+    ~PosixStore() override {
+        closeRecord();
+        unlock();
+        if (folderFd_ >= 0) {
+            close(folderFd_);
+        }
+    }
+
+    Lock lock() override {
+        if (folder_.empty()) {
+            return {Lock::State::unusable, "there is no home folder to keep it in"};
+        }
+        if (lockFd_ >= 0) {
+            return {Lock::State::taken, {}};
+        }
+        if (!makeFolder() || !openRegular(lockName, O_RDWR | O_CREAT, lockFd_)) {
+            return {Lock::State::unusable, problem_};
+        }
+        fchmod(lockFd_, 0600); // whatever the umask
+        if (flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK) {
+                fail(lockName);
+                return {Lock::State::unusable, problem_};
+            }
+            char holder[24] = "";
+            const ssize_t got = pread(lockFd_, holder, sizeof holder - 1, 0);
+            holder[got > 0 ? got : 0] = '\0';
+            return {Lock::State::heldElsewhere, std::string(holder, std::strcspn(holder, "\n"))};
+        }
+        const std::string me = std::to_string(getpid()) + "\n";
+        if (ftruncate(lockFd_, 0) != 0 || pwrite(lockFd_, me.data(), me.size(), 0) < 0) {
+            // The lock holds all the same; only the number a second game would be told is missing.
+        }
+        return {Lock::State::taken, {}};
+    }
+
+    void unlock() override {
+        if (lockFd_ >= 0) {
+            close(lockFd_);
+            lockFd_ = -1;
+        }
+    }
+
+    Contents read(std::size_t limit) override {
+        int fd = -1;
+        if (!openRegular(recordName, O_RDONLY, fd)) {
+            return errno == ENOENT ? Contents{Contents::State::none, {}, {}}
+                                   : Contents{Contents::State::unreadable, {}, problem_};
+        }
+        Contents contents{Contents::State::found, {}, {}};
+        char chunk[8192];
+        while (contents.text.size() < limit) {
+            const ssize_t got = ::read(fd, chunk, std::min(sizeof chunk, limit - contents.text.size()));
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                fail(recordName);
+                contents = {Contents::State::unreadable, {}, problem_};
+            }
+            if (got <= 0) {
+                break;
+            }
+            contents.text.append(chunk, static_cast<std::size_t>(got));
+        }
+        close(fd);
+        return contents;
+    }
+
+    bool cut(std::size_t length) override {
+        return openForWriting() && (ftruncate(recordFd_, static_cast<off_t>(length)) == 0 || fail(recordName));
+    }
+
+    bool append(std::string_view text) override {
+        if (!openForWriting()) {
+            return false;
+        }
+        while (!text.empty()) {
+            const ssize_t wrote = write(recordFd_, text.data(), text.size());
+            if (wrote < 0 && errno == EINTR) {
+                continue;
+            }
+            if (wrote <= 0) {
+                return fail(recordName);
+            }
+            text.remove_prefix(static_cast<std::size_t>(wrote));
+        }
+        return true;
+    }
+
+    bool sync() override {
+        if (recordFd_ < 0 || fsync(recordFd_) != 0) {
+            return fail(recordName);
+        }
+        // The first time, the record's name in the folder is made durable too.
+        if (!folderSynced_ && fsync(folderFd_) != 0) {
+            return fail(".");
+        }
+        folderSynced_ = true;
+        return true;
+    }
+
+    std::string lastProblem() const override { return problem_; }
+
+    Move moveAside(const std::string& name) override {
+        closeRecord();
+        struct stat status {};
+        if (fstatat(folderFd_, recordName, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            return errno == ENOENT ? Move::noRecord : failedMove(recordName);
+        }
+        // The new name is claimed first, so that renaming onto it replaces nothing but the claim.
+        const int claim = openat(folderFd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | newFile, 0600);
+        if (claim < 0) {
+            return errno == EEXIST ? Move::nameTaken : failedMove(name);
+        }
+        close(claim);
+        if (renameat(folderFd_, recordName, folderFd_, name.c_str()) != 0) {
+            const Move failed = failedMove(recordName);
+            unlinkat(folderFd_, name.c_str(), 0);
+            return failed;
+        }
+        fsync(folderFd_);
+        return Move::moved;
+    }
+
+    std::vector<std::string> namesSetAside() override {
+        std::vector<std::string> names;
+        DIR* listing = fdopendir(dup(folderFd_));
+        if (listing == nullptr) {
+            return names;
+        }
+        while (const dirent* entry = readdir(listing)) {
+            if (std::string_view(entry->d_name).starts_with(setAsidePrefix)) {
+                names.emplace_back(entry->d_name);
+            }
+        }
+        closedir(listing);
+        return names;
+    }
+
+    void removeSetAside(const std::string& name) override { unlinkat(folderFd_, name.c_str(), 0); }
+
+    void remove() override {
+        closeRecord();
+        unlinkat(folderFd_, recordName, 0);
+    }
+
+    std::string whereIs(const std::string& name) const override { return folder_ + "/" + name; }
+
+private:
+    // The folder and any of its parents that are missing, each private to the player.
+    bool makeFolder() {
+        if (folderFd_ >= 0) {
+            return true;
+        }
+        for (std::size_t end = folder_.find('/', 1);; end = folder_.find('/', end + 1)) {
+            const std::string part = folder_.substr(0, end);
+            if (mkdir(part.c_str(), 0700) == 0) {
+                chmod(part.c_str(), 0700); // whatever the umask
+            } else if (errno != EEXIST) {
+                return failAt(part);
+            }
+            if (end == std::string::npos) {
+                break;
+            }
+        }
+        folderFd_ = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        return folderFd_ >= 0 || failAt(folder_);
+    }
+
+    // Opens a file of the folder, which must be a regular one.
+    bool openRegular(const char* name, int how, int& fd) {
+        fd = openat(folderFd_, name, how | newFile, 0600);
+        if (fd < 0) {
+            return fail(name);
+        }
+        struct stat status {};
+        if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+            close(fd);
+            fd = -1;
+            problem_ = whereIs(name) + ": not a regular file";
+            errno = EINVAL;
+            return false;
+        }
+        return true;
+    }
+
+    bool openForWriting() {
+        if (recordFd_ >= 0) {
+            return true;
+        }
+        if (!openRegular(recordName, O_WRONLY | O_APPEND | O_CREAT, recordFd_)) {
+            return false;
+        }
+        fchmod(recordFd_, 0600); // whatever the umask
+        return true;
+    }
+
+    void closeRecord() {
+        if (recordFd_ >= 0) {
+            close(recordFd_);
+            recordFd_ = -1;
+        }
+    }
+
+    // What went wrong, as the player is told; always false, and errno is kept.
+    bool failAt(const std::string& path) {
+        const int error = errno;
+        problem_ = path + ": " + std::strerror(error);
+        errno = error;
+        return false;
+    }
+    bool fail(const std::string& name) { return failAt(whereIs(name)); }
+    Move failedMove(const std::string& name) {
+        fail(name);
+        return Move::failed;
+    }
+
+    std::string folder_;
+    std::string problem_;
+    int folderFd_ = -1;
+    int lockFd_ = -1;
+    int recordFd_ = -1;
+    bool folderSynced_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<RecordStore> folderStore(const std::filesystem::path& folder) {
+    return std::make_unique<PosixStore>(folder.string());
+}
+
+// XDG's state folder, when it is set to an absolute path; the default one under the home folder
+// otherwise.
+std::filesystem::path keptGameFolder() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state != nullptr && state[0] == '/') {
+        return std::filesystem::path(state) / "zandrel";
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        return std::filesystem::path(home) / ".local" / "state" / "zandrel";
+    }
+    return {};
+}
+
+} // namespace zandrel

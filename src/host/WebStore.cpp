@@ -1,0 +1,92 @@
+// The record in the browser's local storage for the page's site, kept by the page (web/page.mjs),
+// which also holds the one-game lock for as long as it is open: a second tab is told so by the
+// page and never starts a game. Each call below is one synchronous call of the page's store.
+#include "host/WebStore.hpp"
+
+#include <emscripten.h>
+
+#include <string>
+#include <string_view>
+
+namespace {
+
+// Calls the page's store and keeps its answer, as text, until the game has room for it.
+EM_JS(int, callPageStore, (const char* what, const char* argument, int length, int number), {
+    const answer = Module["store"][UTF8ToString(what)](UTF8ToString(argument, length), number);
+    Module["storeAnswer"] = new TextEncoder().encode(String(answer ?? ""));
+    return Module["storeAnswer"].length;
+});
+
+EM_JS(void, takeStoreAnswer, (char* into), {
+    HEAPU8.set(Module["storeAnswer"], into);
+    Module["storeAnswer"] = null;
+});
+
+EM_JS(void, tellOnPage, (const char* line, int length), { Module["tell"](UTF8ToString(line, length)); });
+
+} // namespace
+
+namespace zandrel {
+namespace {
+
+std::string callStore(const char* what, std::string_view argument = {}, int number = 0) {
+    std::string answer(static_cast<std::size_t>(callPageStore(what, argument.data(), static_cast<int>(argument.size()), number)), '\0');
+    takeStoreAnswer(answer.data());
+    return answer;
+}
+
+// The part of an answer after its word, as in "unusable:the reason".
+std::string after(const std::string& answer) { return answer.substr(answer.find(':') + 1); }
+
+class PageStore final : public RecordStore {
+public:
+    Lock lock() override {
+        const std::string answer = callStore("lock");
+        return answer == "taken" ? Lock{Lock::State::taken, {}} : Lock{Lock::State::unusable, after(answer)};
+    }
+    void unlock() override {}
+
+    Contents read(std::size_t limit) override {
+        std::string answer = callStore("read", {}, static_cast<int>(limit));
+        if (answer.starts_with("found:")) {
+            return {Contents::State::found, answer.substr(6), {}};
+        }
+        return answer == "none" ? Contents{Contents::State::none, {}, {}}
+                                : Contents{Contents::State::unreadable, {}, after(answer)};
+    }
+
+    bool cut(std::size_t length) override { return callStore("cut", {}, static_cast<int>(length)) == "ok"; }
+    bool append(std::string_view text) override { return callStore("append", text) == "ok"; }
+    bool sync() override { return callStore("sync") == "ok"; }
+    std::string lastProblem() const override { return callStore("lastProblem"); }
+
+    Move moveAside(const std::string& name) override {
+        const std::string answer = callStore("moveAside", name);
+        return answer == "moved" ? Move::moved : answer == "nameTaken" ? Move::nameTaken : answer == "noRecord" ? Move::noRecord : Move::failed;
+    }
+
+    std::vector<std::string> namesSetAside() override {
+        std::vector<std::string> names;
+        const std::string all = callStore("namesSetAside");
+        for (std::size_t at = 0; at < all.size();) {
+            const std::size_t end = std::min(all.find('\n', at), all.size());
+            names.push_back(all.substr(at, end - at));
+            at = end + 1;
+        }
+        return names;
+    }
+
+    void removeSetAside(const std::string& name) override { callStore("removeSetAside", name); }
+    void remove() override { callStore("remove"); }
+    std::string whereIs(const std::string& name) const override { return name + " in this browser's storage"; }
+};
+
+} // namespace
+
+Keeping pageKeeping() {
+    static PageStore store;
+    return {&store, true, "", "", // the New game button is always there
+            [](std::string_view line) { tellOnPage(line.data(), static_cast<int>(line.size())); }};
+}
+
+} // namespace zandrel

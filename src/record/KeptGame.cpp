@@ -1,0 +1,434 @@
+#include "record/KeptGame.hpp"
+
+#include "flow/Driver.hpp"
+#include "record/Record.hpp"
+#include "record/RecordStore.hpp"
+#include "state/GameState.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <ctime>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <streambuf>
+#include <string>
+#include <utility>
+
+namespace zandrel {
+namespace {
+
+using record::Event;
+using record::Kind;
+using record::Replay;
+
+// The newest records set aside are kept; older ones go to make room for another.
+constexpr std::size_t keptAside = 5;
+
+// Removes the oldest records set aside until only `room` are left.
+void keepNewest(RecordStore& store, std::vector<std::string>& names, std::size_t room) {
+    while (names.size() > room) {
+        store.removeSetAside(names.front());
+        names.erase(names.begin());
+    }
+}
+
+std::optional<std::string> setAside(RecordStore& store, RecordStore::Move& outcome) {
+    std::vector<std::string> names = store.namesSetAside();
+    std::sort(names.begin(), names.end());
+    // Numbered after the last one set aside in the same second, so that names keep their order.
+    const std::time_t now = std::time(nullptr);
+    const std::string zeroth = record::setAsideName(now, 0);
+    int first = 1;
+    for (const std::string& name : names) {
+        if (name.size() == zeroth.size() && name.starts_with(zeroth.substr(0, zeroth.size() - 2))) {
+            first = std::max(first, 1 + std::atoi(name.c_str() + name.size() - 2));
+        }
+    }
+    for (int n = first; n < 100; ++n) {
+        const std::string name = record::setAsideName(now, n);
+        outcome = store.moveAside(name);
+        if (outcome == RecordStore::Move::failed && names.size() >= keptAside) {
+            keepNewest(store, names, keptAside - 1); // a page's storage may have no room for one more
+            outcome = store.moveAside(name);
+        }
+        if (outcome == RecordStore::Move::moved) {
+            keepNewest(store, names, keptAside - 1);
+            return store.whereIs(name);
+        }
+        if (outcome != RecordStore::Move::nameTaken) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> setAside(RecordStore& store) {
+    RecordStore::Move outcome{};
+    return setAside(store, outcome);
+}
+
+// A record that cannot be resumed makes way for a new game; false when it cannot be set aside
+// either, and is marked so that it is never resumed.
+bool setAsideForNewGame(const Keeping& keeping, const std::string& why) {
+    const std::string cannot = "your unfinished game cannot be resumed (" + why + ")";
+    if (const auto where = setAside(*keeping.store)) {
+        keeping.tell(cannot + "; it is set aside as " + *where + ", and a new game begins");
+        return true;
+    }
+    keeping.tell(cannot + " nor set aside (" + keeping.store->lastProblem() + "), so this game is not kept");
+    (void)keeping.store->append(record::stoppedLine);
+    return false;
+}
+
+// The game in play, kept as it happens, or replayed from its record up to the screen the player
+// left and then kept on. It stands between the game and the host's own seams: the game's text
+// is held back until every event before it is kept, and, while the record is replayed, until
+// the game first asks for something the record does not hold.
+class KeptGame final : public Platform {
+public:
+    KeptGame(const Keeping& keeping, std::optional<Replay> replay)
+        : keeping_(keeping), store_(*keeping.store), host_(seams()), live_(!replay), began_(std::time(nullptr)) {
+        if (replay) {
+            events_ = std::move(replay->events);
+            kept_ = replay->length;
+            began_ = replay->began;
+        }
+    }
+
+    [[noreturn]] void play();
+
+    void pause() override {
+        if (replays(Kind::pause)) {
+            ++next_;
+            held_ += pausePrompt;
+            held_ += '\n';
+            return;
+        }
+        host_.platform->pause();
+        keep({Kind::pause, {}, 0});
+    }
+
+    void clearScreen() override {
+        if (live_) {
+            host_.platform->clearScreen();
+        } else {
+            held_.clear();
+        }
+    }
+
+    [[noreturn]] void endProcess(int status) override {
+        if (!live_) {
+            cannotResume(next_ < events_.size() ? "its record no longer fits the game" : "that game had already ended");
+        }
+        if (status == 0 || status == 1) {
+            recording_ = false;
+            store_.remove(); // a finished game is forgotten
+        }
+        host_.platform->endProcess(status);
+        // cppcheck-suppress unreachableCode
+        std::abort(); // no host comes back from the end of the game
+    }
+
+    // The game's text on its way to the screen.
+    void show(std::string_view text) {
+        if (!live_) {
+            held_ += text;
+            return;
+        }
+        keepPending();
+        host_.out->write(text.data(), static_cast<std::streamsize>(text.size()));
+    }
+    void flushShown() const {
+        if (live_) {
+            host_.out->flush();
+        }
+    }
+
+    // The next answer as the record holds it, echoed as the terminal showed it; false once the
+    // game is live.
+    bool replayAnswer(std::string& line) {
+        if (!replays(Kind::answer)) {
+            return false;
+        }
+        line = events_[next_++].answer;
+        held_ += record::echoed(line) + "\n";
+        line += '\n';
+        return true;
+    }
+    void answered(std::string_view kept) { keep({Kind::answer, std::string(kept), 0}); }
+
+    int draw() {
+        if (replays(Kind::draw)) {
+            return events_[next_++].draw;
+        }
+        const int value = host_.drawChance();
+        keep({Kind::draw, {}, value});
+        return value;
+    }
+
+    std::streambuf& liveAnswers() const { return *host_.in->rdbuf(); }
+
+private:
+    // Whether the record holds what the game asks for next. The game goes live at the first
+    // thing the record does not hold; anything else than what it asks for is damage.
+    bool replays(Kind kind) {
+        if (live_) {
+            return false;
+        }
+        if (next_ == events_.size()) {
+            goLive();
+            return false;
+        }
+        if (events_[next_].kind != kind) {
+            cannotResume("its record no longer fits the game");
+        }
+        return true;
+    }
+
+    // The screen as the player left it: cleared, a line to say what happened, and the text
+    // since the last clear, ending in the question or the pause that was waiting.
+    void goLive() {
+        out().flush(); // what the game has written so far joins the held screen
+        live_ = true;
+        host_.platform->clearScreen();
+        char started[32] = "";
+        if (const std::tm* local = std::localtime(&began_)) {
+            std::strftime(started, sizeof started, "%Y-%m-%d %H:%M", local);
+        }
+        out() << "Resuming your unfinished game, started " << started;
+        out() << (keeping_.anotherGame.empty() ? "" : " (" + std::string(keeping_.anotherGame) + ")") << ".\n";
+        out() << std::exchange(held_, {});
+        out().flush(); // on the screen before the game waits for the player
+    }
+
+    void keep(const Event& event) {
+        if (!recording_) {
+            return;
+        }
+        if (kept_ == 0 && pending_.empty()) {
+            pending_ = record::header(began_);
+        }
+        const std::string line = record::line(event);
+        if (kept_ + pending_.size() + line.size() > record::maxSize) {
+            stopKeeping("it has grown longer than a record can be");
+            return;
+        }
+        pending_ += line;
+    }
+
+    // Write-ahead: every event before the text about to be shown is kept and synced first.
+    void keepPending() {
+        if (!recording_ || pending_.empty()) {
+            return;
+        }
+        if (!store_.append(pending_) || !store_.sync()) {
+            stopKeeping(store_.lastProblem());
+            return;
+        }
+        kept_ += pending_.size();
+        pending_.clear();
+    }
+
+    // A record that stops in the middle of the game no longer holds all that the player has
+    // seen: it must never be resumed.
+    void stopKeeping(const std::string& why) {
+        recording_ = false;
+        pending_.clear();
+        const std::string gone = "this game can no longer be kept, so it cannot be resumed (" + why + ")";
+        if (kept_ > 0) {
+            if (const auto where = setAside(store_)) {
+                keeping_.tell(gone + "; what was kept of it is set aside as " + *where);
+                return;
+            }
+            (void)store_.append(record::stoppedLine);
+        }
+        keeping_.tell(gone);
+    }
+
+    [[noreturn]] void cannotResume(const std::string& why) {
+        setAsideForNewGame(keeping_, why);
+        host_.platform->beginAgain();
+        // cppcheck-suppress unreachableCode
+        std::abort(); // no host comes back from giving up a game
+    }
+
+    const Keeping& keeping_;
+    RecordStore& store_;
+    Seams host_; // the seams the game meets the world through when it is live
+    bool live_;
+    bool recording_ = true;
+    std::time_t began_;
+    std::vector<Event> events_;
+    std::size_t next_ = 0;
+    std::string held_;    // the screen since the last clear, while the record is replayed
+    std::string pending_; // events not yet written to the record
+    std::size_t kept_ = 0;
+};
+
+// The game's text, held in a buffer of its own until the game flushes it or the buffer fills.
+class HeldText final : public std::streambuf {
+public:
+    explicit HeldText(KeptGame& game) : game_(game) { setp(buffer_.data(), buffer_.data() + buffer_.size()); }
+
+protected:
+    int_type overflow(int_type c) override {
+        hand();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            *pptr() = traits_type::to_char_type(c);
+            pbump(1);
+        }
+        return traits_type::not_eof(c);
+    }
+
+    int sync() override {
+        hand();
+        game_.flushShown();
+        return 0;
+    }
+
+private:
+    void hand() {
+        game_.show({pbase(), static_cast<std::size_t>(pptr() - pbase())});
+        setp(buffer_.data(), buffer_.data() + buffer_.size());
+    }
+
+    KeptGame& game_;
+    std::array<char, 4096> buffer_{};
+};
+
+// The player's answers: from the record while it is replayed, then from the host, each kept
+// as the game keeps it (its first characters, up to the line end) once the game has it whole.
+class KeptAnswers final : public std::streambuf {
+public:
+    explicit KeptAnswers(KeptGame& game) : game_(game) {}
+
+protected:
+    int_type underflow() override {
+        if (atLineStart_ && game_.replayAnswer(replayed_)) {
+            setg(replayed_.data(), replayed_.data(), replayed_.data() + replayed_.size());
+            return traits_type::to_int_type(replayed_.front());
+        }
+        return game_.liveAnswers().sgetc();
+    }
+
+    int_type uflow() override {
+        const int_type c = underflow();
+        if (gptr() != egptr()) {
+            gbump(1);
+            return c;
+        }
+        return passOn(game_.liveAnswers().sbumpc());
+    }
+
+private:
+    int_type passOn(int_type c) {
+        const bool ended = traits_type::eq_int_type(c, traits_type::eof());
+        if (ended || traits_type::to_char_type(c) == '\n') {
+            if (!ended || !atLineStart_) {
+                game_.answered(std::exchange(kept_, {})); // a last line without its line end counts too
+            }
+            atLineStart_ = true;
+        } else {
+            atLineStart_ = false;
+            if (kept_.size() < maxLineLength) {
+                kept_.push_back(traits_type::to_char_type(c));
+            }
+        }
+        return c;
+    }
+
+    KeptGame& game_;
+    std::string replayed_;
+    std::string kept_;
+    bool atLineStart_ = true;
+};
+
+void KeptGame::play() {
+    HeldText text(*this);
+    KeptAnswers answers(*this);
+    std::ostream textStream(&text);
+    std::istream answerStream(&answers);
+    const SeamsInPlace inPlace(
+        Seams{&answerStream, &textStream, host_.err, host_.seedChance, [this] { return draw(); }, this});
+    zandrel::endProcess(runGame());
+}
+
+// The unfinished game, when there is one that can be resumed. A record that cannot be resumed is
+// set aside, and a new game begins; false when it cannot be set aside either, so that the new game
+// is not kept.
+bool readRecord(const Keeping& keeping, std::optional<Replay>& resumable) {
+    RecordStore& store = *keeping.store;
+    const RecordStore::Contents contents = store.read(record::maxSize + 1);
+    if (contents.state == RecordStore::Contents::State::none) {
+        return true;
+    }
+    Replay replay = record::read(contents.text);
+    std::string why;
+    if (contents.state == RecordStore::Contents::State::unreadable) {
+        why = "its record cannot be read: " + contents.why;
+    } else if (contents.text.size() > record::maxSize) {
+        why = "its record is longer than any kept game";
+    } else if (replay.state == Replay::State::otherFormat) {
+        why = "its record is of another format";
+    } else if (replay.state == Replay::State::damaged) {
+        why = "its record is damaged";
+    } else if (replay.state == Replay::State::stopped) {
+        why = "its record stopped in the middle of the game";
+    } else if (replay.length == contents.text.size() || store.cut(replay.length)) {
+        resumable = std::move(replay); // a last line cut short as it was written is cut away first
+        return true;
+    } else {
+        why = "its record cannot be mended: " + store.lastProblem();
+    }
+    return setAsideForNewGame(keeping, why);
+}
+
+} // namespace
+
+int playKeptGame(const Keeping& keeping, bool newGame) {
+    if (!keeping.keepsGame && !newGame) {
+        return runGame();
+    }
+    RecordStore& store = *keeping.store;
+    const RecordStore::Lock lock = store.lock();
+    if (lock.state == RecordStore::Lock::State::heldElsewhere) {
+        const std::string holder = lock.detail.empty() ? "" : " (process " + lock.detail + ")";
+        keeping.tell("another game is in play" + holder + std::string(keeping.otherGameHint));
+        return anotherGameStatus;
+    }
+    if (lock.state == RecordStore::Lock::State::unusable) {
+        keeping.tell(keeping.keepsGame ? "this game is not kept, so it cannot be resumed (" + lock.detail + ")"
+                                       : "your unfinished game cannot be set aside (" + lock.detail + ")");
+        return runGame();
+    }
+    for (;;) {
+        if (newGame) {
+            RecordStore::Move outcome{};
+            if (const auto where = setAside(store, outcome)) {
+                keeping.tell("your unfinished game is set aside as " + *where);
+            } else if (outcome != RecordStore::Move::noRecord) {
+                keeping.tell("your unfinished game cannot be set aside (" + store.lastProblem() + ")" +
+                             (keeping.keepsGame ? ", so this game is not kept" : ""));
+                return runGame();
+            }
+        }
+        if (!keeping.keepsGame) {
+            store.unlock();
+            return runGame();
+        }
+        std::optional<Replay> replay;
+        if (!readRecord(keeping, replay)) {
+            return runGame();
+        }
+        try {
+            KeptGame(keeping, std::move(replay)).play();
+        } catch (const BeginAgain&) {
+            resetGame();
+            newGame = true;
+        }
+    }
+}
+
+} // namespace zandrel

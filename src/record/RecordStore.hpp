@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zandrel {
+
+// Records set aside are named this and then the time they were set aside.
+inline constexpr std::string_view setAsidePrefix = "game-set-aside-";
+
+// Where a machine keeps the record of the game in play: a file in the player's state folder, or
+// the page's local storage. The record layer decides what goes in it and when; a store only
+// keeps the bytes, takes the one-game lock and moves records aside under the names it is given.
+class RecordStore {
+public:
+    RecordStore() = default;
+    RecordStore(const RecordStore&) = delete;
+    RecordStore& operator=(const RecordStore&) = delete;
+    RecordStore(RecordStore&&) = delete;
+    RecordStore& operator=(RecordStore&&) = delete;
+    virtual ~RecordStore() = default;
+
+    // One game at a time per account. The lock is released when the game ends, however it ends.
+    struct Lock {
+        enum class State { taken, heldElsewhere, unusable } state;
+        // Who holds it (a process id), or why the store cannot be used.
+        std::string detail;
+    };
+    virtual Lock lock() = 0;
+    virtual void unlock() = 0;
+
+    // The record as it is kept, at most `limit` bytes of it.
+    struct Contents {
+        enum class State { none, found, unreadable } state;
+        std::string text;
+        std::string why; // when unreadable
+    };
+    virtual Contents read(std::size_t limit) = 0;
+
+    // Writing, always at the end of the record, which is made when it does not exist. False when
+    // the store failed; lastProblem() then says why.
+    virtual bool cut(std::size_t length) = 0;
+    virtual bool append(std::string_view text) = 0;
+    // Makes everything appended so far durable.
+    virtual bool sync() = 0;
+    virtual std::string lastProblem() const = 0;
+
+    // Renames the record to a name of its own. Never replaces anything already under that name.
+    enum class Move { moved, nameTaken, noRecord, failed };
+    virtual Move moveAside(const std::string& name) = 0;
+    // The names of the records set aside (those that start with setAsidePrefix), in any order.
+    virtual std::vector<std::string> namesSetAside() = 0;
+    virtual void removeSetAside(const std::string& name) = 0;
+    // The record of a game that has ended.
+    virtual void remove() = 0;
+
+    // Where a record of this name can be found, as the player is told.
+    virtual std::string whereIs(const std::string& name) const = 0;
+};
+
+} // namespace zandrel

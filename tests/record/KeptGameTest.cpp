@@ -1,0 +1,196 @@
+// A game kept as it is played: nothing is shown before it is kept, a game cut short anywhere
+// resumes at the screen the player left and plays on as it would have, and a record that cannot
+// be resumed is set aside for a new game.
+#include "FuzzGame.hpp"
+#include "RecordedGames.hpp"
+#include "record/Record.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+#include <streambuf>
+
+namespace zandrel::testing {
+namespace {
+
+using fuzz::MemoryStore;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+std::vector<std::uint8_t> script(const std::string& name) {
+    return fuzz::readBytes(std::filesystem::path(ZANDREL_SOURCE_DIR) / "tools/fuzz/corpus" / name);
+}
+
+// A screen that notes each piece of text handed to it in the store's log.
+class LoggedScreen final : public std::streambuf {
+public:
+    explicit LoggedScreen(std::vector<std::string>& log) : log_(log) {}
+
+protected:
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        log_.push_back("show " + std::string(text, static_cast<std::size_t>(count)));
+        return count;
+    }
+    int_type overflow(int_type c) override {
+        const char byte = traits_type::to_char_type(c);
+        return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
+    }
+
+private:
+    std::vector<std::string>& log_;
+};
+
+std::size_t count(const std::string& text, const std::regex& pattern) {
+    return static_cast<std::size_t>(std::distance(std::sregex_iterator(text.begin(), text.end(), pattern), {}));
+}
+
+// No die or card reaches the screen before the draw it shows is written to the record and synced:
+// a player who quits after a bad roll finds the same roll on the next start.
+TEST(KeptGame, NoDrawIsShownBeforeItIsSynced) {
+    std::vector<std::string> log;
+    MemoryStore store;
+    store.log = &log;
+    LoggedScreen logged(log);
+    std::ostream screen(&logged);
+    ASSERT_EQ(fuzz::playKept(script("knight_wins"), store, screen).status, 0);
+    const std::regex drawLine("^d ", std::regex::multiline);
+    const std::regex shownDraw("rolled a|drew the number");
+    std::size_t written = 0;
+    std::size_t synced = 0;
+    std::size_t shown = 0;
+    for (const std::string& entry : log) {
+        if (entry.starts_with("append ")) {
+            written += count(entry, drawLine);
+        } else if (entry == "sync") {
+            synced = written;
+        } else {
+            shown += count(entry, shownDraw);
+            ASSERT_LE(shown, synced) << "shown before its draw was synced: " << entry;
+        }
+    }
+    EXPECT_EQ(shown, 24U);
+    EXPECT_FALSE(store.record) << "a won game is forgotten";
+}
+
+// A game resumed from `record` shows the screen the player left and the rest of the whole game,
+// with the same ending.
+void expectResumedAlike(std::span<const std::uint8_t> input, const std::string& record, const std::string& whole,
+                        const fuzz::Ending& ending, MemoryStore& store) {
+    store.record = record;
+    std::ostringstream resumed;
+    EXPECT_EQ(fuzz::playKept(input, store, resumed).status, ending.status);
+    EXPECT_TRUE(fuzz::resumedAlike(whole, resumed.str()))
+        << "cut after " << record.size() << " bytes of the record, it resumed as\n"
+        << resumed.str().substr(0, 400);
+}
+
+// Every recorded game, cut after each event and inside each line of its record (a write torn by
+// a crash), resumes alike; and again when its resumed game is cut once more.
+TEST(KeptGame, AGameCutAnywhereResumesAtTheScreenItWasLeftAtAndPlaysOnAlike) {
+    for (const fuzz::RecordedGame& game : fuzz::recordedGames(ZANDREL_SOURCE_DIR)) {
+        SCOPED_TRACE(game.name);
+        const std::vector<std::uint8_t> input = fuzz::readBytes(game.script);
+        MemoryStore kept;
+        std::ostringstream screen;
+        const fuzz::Ending ending = fuzz::playKept(input, kept, screen);
+        ASSERT_FALSE(kept.synced.empty());
+        const std::string record = kept.synced.back();
+        const std::string whole = screen.str();
+        std::vector<std::size_t> ends;
+        for (std::size_t end = record.find("\nbegan ") + 1; (end = record.find('\n', end) + 1) != 0;) {
+            ends.push_back(end);
+        }
+        // A finished game's whole record is no longer resumable: it is left out here.
+        ends.resize(ends.size() - (ending.status.value_or(2) < 2 ? 1 : 0));
+        const std::size_t step = std::max<std::size_t>(1, ends.size() / 150); // long games are sampled
+        for (std::size_t i = 0; i < ends.size(); i += step) {
+            MemoryStore cut;
+            expectResumedAlike(input, record.substr(0, ends[i]), whole, ending, cut);
+            const std::size_t torn = i + 1 < ends.size() ? (ends[i] + ends[i + 1]) / 2 : ends[i];
+            expectResumedAlike(input, record.substr(0, torn), whole, ending, cut);
+            if (i % 10 == 0 && cut.synced.size() > 1) {
+                MemoryStore again; // a record written after a torn line was cut away resumes as well
+                expectResumedAlike(input, cut.synced[cut.synced.size() / 2], whole, ending, again);
+            }
+        }
+    }
+}
+
+// A record that cannot be resumed is set aside under a name of its own, never over an earlier
+// one, the newest five are kept, and a new game begins from the banner.
+TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
+    const std::vector<std::uint8_t> won = script("knight_wins");
+    MemoryStore whole;
+    std::ostringstream unused;
+    fuzz::playKept(won, whole, unused);
+    const std::string header = record::header(5);
+    const std::pair<std::string, std::string> records[] = {
+        {header + "p\nq\n", "its record is damaged"},
+        {"zandrel record 2\nbegan 5\n", "its record is of another format"},
+        {header + "p\nstopped\n", "its record stopped in the middle of the game"},
+        {header + "d 3\n", "its record no longer fits the game"},
+        {whole.synced.back() + "p\n", "its record no longer fits the game"},
+        {whole.synced.back(), "that game had already ended"},
+        {std::string(record::maxSize + 1, 'p'), "its record is longer than any kept game"},
+    };
+    const std::vector<std::uint8_t> newGame = {'k', '\n', 'n', '\n'};
+    MemoryStore store;
+    std::vector<std::string> names;
+    for (const auto& [record, why] : records) {
+        store.record = record;
+        std::ostringstream screen;
+        EXPECT_EQ(fuzz::playKept(newGame, store, screen).status, 2) << why;
+        const std::string told = screen.str();
+        EXPECT_THAT(told, StartsWith("zandrel: your unfinished game cannot be resumed (" + why + "); it is set aside as "));
+        EXPECT_THAT(told, HasSubstr(", and a new game begins\n\n\n\n\t\tWelcome to Zandrel")) << why;
+        names.push_back(told.substr(told.find("game-set-aside-"), told.find(", and a new") - told.find("game-set")));
+        EXPECT_THAT(store.setAside[names.back()], StartsWith(record.substr(0, 20))) << why;
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::unique(names.begin(), names.end()), names.end()) << "no record set aside over another";
+    EXPECT_EQ(fuzz::MemoryStore().namesSetAside(), std::vector<std::string>{});
+    EXPECT_EQ(store.namesSetAside(), std::vector<std::string>(names.end() - 5, names.end())) << "the newest five";
+    EXPECT_THAT(store.record.value_or(""), StartsWith(header.substr(0, 17))) << "the new game is kept";
+
+    // Asked for a new game, the player's unfinished one is set aside first.
+    std::ostringstream screen;
+    fuzz::playKept(newGame, store, screen, true);
+    EXPECT_THAT(screen.str(), StartsWith("zandrel: your unfinished game is set aside as game-set-aside-"));
+    EXPECT_EQ(store.setAside.size(), 5U);
+    const std::vector<std::string> before = store.namesSetAside();
+    store.record.reset(); // and with no unfinished game, nothing is set aside, nor any removed
+    fuzz::playKept(newGame, store, screen, true);
+    EXPECT_EQ(store.namesSetAside(), before);
+}
+
+// A store that fails in the middle of a game (a full disk) is said once; the record kept so far no
+// longer holds all the player saw, so it is set aside at once, and the game plays on unchanged.
+TEST(KeptGame, AGameThatCanNoLongerBeKeptSaysSoOncePlaysOnAndIsNeverResumed) {
+    const std::vector<std::uint8_t> lost = script("priest_loses");
+    MemoryStore kept;
+    std::ostringstream whole;
+    fuzz::playKept(lost, kept, whole);
+    for (const bool midGame : {false, true}) {
+        MemoryStore store;
+        std::ostringstream screen;
+        if (midGame) {
+            store.record = record::header(5) + "p\n";
+        }
+        store.failing = true;
+        EXPECT_EQ(fuzz::playKept(lost, store, screen).status, 1);
+        const std::string told = "zandrel: this game can no longer be kept, so it cannot be resumed (no room left)";
+        EXPECT_THAT(screen.str(), HasSubstr(told));
+        EXPECT_EQ(screen.str().find(told), screen.str().rfind(told)) << "said once";
+        EXPECT_EQ(store.setAside.size(), midGame ? 1U : 0U);
+        EXPECT_FALSE(store.record) << "nothing is left to resume";
+        if (!midGame) {
+            const std::string shown = screen.str();
+            EXPECT_EQ(shown.substr(0, shown.find(told)) + shown.substr(shown.find('\n', shown.find(told)) + 1), whole.str());
+        }
+    }
+}
+
+} // namespace
+} // namespace zandrel::testing
