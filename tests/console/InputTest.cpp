@@ -16,6 +16,7 @@ TEST(Input, OnlyTheFirstCharacterCountsAndOddLinesAreAskedAgain) {
     ScriptedGame play(oddLines + "\xff\n k\nl\nk" + std::string(5000, 'n') + "\n" + oddLines + " y\nNo" +
                       std::string(5000, 'y') + "\nu\nn");
     EXPECT_EQ(play.playWholeGame(), 2);
+    EXPECT_EQ(play.timesSeeded(), 1); // chance is seeded once, before anything is drawn
     EXPECT_THAT(play.takeTranscript(),
                 EndsWith("[pause]" + classMenu + refusedMenu + refusedMenu + refusedMenu + refusedMenu + refusedMenu +
                          refusedMenu + refusedMenu + knight + knight + knight + knight + knight + knight + classMenu +

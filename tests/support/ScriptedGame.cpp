@@ -6,7 +6,8 @@ namespace zandrel::testing {
 
 ScriptedGame::ScriptedGame(std::string answers, std::initializer_list<int> draws)
     : input_(std::move(answers)), draws_(draws),
-      inPlace_(Seams{&input_, &output_, &errors_, [] {}, [this] { return draws_.at(drawn_++); }, this}) {
+      inPlace_(Seams{&input_, &output_, &errors_, [this] { ++seeded_; }, [this] { return draws_.at(drawn_++); },
+                     this}) {
     resetGame();
 }
 

@@ -17,7 +17,6 @@
 namespace zandrel::testing {
 
 using ::testing::EndsWith;
-using ::testing::HasSubstr;
 
 // Thrown where the game would end the process, so a test can see how it ended.
 struct GameEnded {
@@ -40,6 +39,7 @@ public:
     std::string takeTranscript() { return std::exchange(output_, {}).str(); }
     std::string errors() const { return errors_.str(); }
     std::size_t drawsLeft() const { return draws_.size() - drawn_; }
+    int timesSeeded() const { return seeded_; }
 
     void pause() override { output_ << "[pause]"; }
     void clearScreen() override { output_ << "[cls]"; }
@@ -51,19 +51,9 @@ private:
     std::ostringstream errors_;
     std::vector<int> draws_;
     std::size_t drawn_ = 0;
+    int seeded_ = 0;
     SeamsInPlace inPlace_;
 };
-
-// The status the game ended with inside the step, or -1 when play went on.
-template <typename Step> int statusOf(Step step) try {
-    step();
-    return -1;
-} catch (const GameEnded& ended) {
-    return ended.status;
-}
-
-// The die face a test wants, as the raw draw that gives it.
-constexpr int face(int pips) { return pips - 1; }
 
 // What the player sees when the game puts a yes/no question.
 inline std::string asked(const std::string& question) {

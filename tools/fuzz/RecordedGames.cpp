@@ -25,14 +25,16 @@ std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder, 
 std::vector<RecordedGame> recordedGames(const std::filesystem::path& sourceDir) {
     const std::filesystem::path games = sourceDir / "tests" / "games";
     std::vector<RecordedGame> recorded;
-    for (const auto& seed : filesIn(sourceDir / "tools" / "fuzz" / "corpus", [](const auto&) { return true; })) {
+    const auto seeds = filesIn(sourceDir / "tools" / "fuzz" / "corpus", [](const auto&) { return true; });
+    std::transform(seeds.begin(), seeds.end(), std::back_inserter(recorded), [&games](const auto& seed) {
         const std::string name = seed.filename().string();
-        recorded.push_back({"seed_" + name, seed, games / "seeds" / (name + ".transcript")});
-    }
-    for (const auto& script : filesIn(games, [](const auto& file) { return file.extension() == ".game"; })) {
-        // cppcheck-suppress useStlAlgorithm
-        recorded.push_back({script.stem().string(), script, std::filesystem::path(script).replace_extension(".transcript")});
-    }
+        return RecordedGame{"seed_" + name, seed, games / "seeds" / (name + ".transcript")};
+    });
+    const auto scripts = filesIn(games, [](const auto& file) { return file.extension() == ".game"; });
+    std::transform(scripts.begin(), scripts.end(), std::back_inserter(recorded), [](const auto& script) {
+        return RecordedGame{script.stem().string(), script,
+                            std::filesystem::path(script).replace_extension(".transcript")};
+    });
     return recorded;
 }
 

@@ -53,12 +53,13 @@ GAMES = {
     ),
     # A Merchant grows strong on grails, crosses the Moat, shops at the Market, draws at the
     # Tower, fights in the Cave with Berserk and is sent back; the chance runs out in the
-    # Graveyard. Big draws take several bytes and mean the same as small ones.
+    # Graveyard. Big draws take several bytes and mean the same as small ones, also where the
+    # generator's values end at 32767 (Windows), which takes them modulo 32768.
     "merchant_runs_out_of_chance": (
         "m\ny\n" "y\n" "y\nn\nn\ny\ny\nn\n" "b\n",
         [CASTLE, HOLY_GRAIL, 22 + 29 * 1000] + [MOAT, SIX, ONE] + [3]
-        + [0, 21 + 29 * 70000, 3]
-        + [SIX + 6 * 300000000, SIX, ONE] + [2] + [GRAVEYARD],
+        + [0, 21 + 29 * 3 * 32768, 3]
+        + [SIX + 3 * 8193 * 32768, SIX, ONE] + [2] + [GRAVEYARD],
     ),
 }
 

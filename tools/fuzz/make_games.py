@@ -108,6 +108,7 @@ GAMES["ogre_goes_berserk_in_the_graveyard"] = build(
     roll(CASTLE), card(10), fight("B", 1, 1),    # a blob, berserk; the boost ends between cards
     card(14), fight("n", 1, 1),                  # the mirror clone of a stronger Ogre: a draw
     roll(FOREST), card(15), fight("n", 6, 1),    # the dragon on the lower Craft
+    roll(GRAVEYARD, 4),                          # Curse, with Craft to lose
     roll(GRAVEYARD, 2),                          # Death
     roll(GRAVEYARD, 2),                          # Death
     roll(GRAVEYARD, 2),                          # Death: no Life left
@@ -131,9 +132,12 @@ GAMES["priest_becomes_undead_and_crosses_over"] = build(
     roll(CHAPEL, 6), fight("h", 1, 2),           # a Paladin of Strength 0, healed against: a loss
     roll(CHAPEL, 5), card(12), fight("n", 6, 1), # Pray: a sorcerer beaten; two levels
     roll(CHAPEL, 6), fight("n", 6, 1),           # a Paladin raised by the battles and the level
-    roll(PLAINS), card(20),                      # a vampire drains a Life
-    roll(FOREST), card(16),                      # sickness at 3 Life,
-    roll(PLAINS), card(16),                      # and at 2
+    roll(CHAPEL, 3),                             # Blasphemy again, with Strength to lose
+    roll(PLAINS), card(20),                      # a vampire drains a Life: 4 left
+    roll(FOREST), card(16),                      # sickness at 4 Life
+    roll(PLAINS), card(20),                      # the vampire again: 2 left
+    roll(FOREST), card(16),                      # sickness at 2 Life
+    roll(PLAINS), card(0),                       # a priest: 2 Life again
     roll(FOREST), card(27), say("y"),            # a Life sold to the Dark Litch at 2
     roll(PLAINS), card(27, 16, 20),              # at 1 Life the Litch and sickness pass; Undead
     roll(PLAINS), card(0),                       # the Undead Priest healed to 0 Life
@@ -178,7 +182,8 @@ GAMES["merchant_trades_to_his_last_coin"] = build(
 # A Thief, chosen at the second try, robs the city guard, who walks away, leaves him to pay his toll with his last 3 Gold,
 # fights him for an unpaid toll and carries the purse that filled meanwhile; the Thief gains
 # an Escape scroll with each level, finds scrolls of every kind, spends one, runs from a
-# mist and fails to, and dies in the Graveyard.
+# mist and fails to, pays the toll and steals it back, is pickpocketed, and dies in the
+# Graveyard.
 GAMES["thief_robs_the_guard"] = build(
     say("l", "T", "n"), pick("t"),               # a letter of no class; a Thief, not yet
     roll(PLAINS), card(6), say("n"),             # no steal
@@ -197,6 +202,9 @@ GAMES["thief_robs_the_guard"] = build(
     roll(FOREST), card(11), say("r"), draw(132), # a mist run from,
     roll(PLAINS), card(11), say("R"), draw(33),  # and not: a loss
     roll(1, 6),
+    roll(PLAINS), card(19), say("y"),            # the toll paid: 7 Gold, 3 paid
+    roll(FOREST), card(6), say("y"), draw(77),   # and stolen back with the purse
+    roll(PLAINS), card(17),                      # 5 of 10 Gold pickpocketed
     roll(GRAVEYARD, 2),                          # Death
     roll(GRAVEYARD, 2),                          # Death: no Life left
 )
@@ -242,7 +250,7 @@ GAMES["wizard_earns_a_merchants_and_a_thiefs_skills"] = build(
 # Strength below his Craft and then equal to it; then he fights fifty battles, each after a
 # spell. The tenth Berserk makes him Crazy; the fiftieth battle, fought after his tenth Heal,
 # makes him Holy, Magical and Brave in one upkeep. Each Heal is taken back by a lost battle,
-# so his Life stays below 1.
+# so his Life stays below 1, until the holy grail sends him to the afterLife.
 VETERAN = [
     pick("U"),
     roll(CASTLE), card(4), card(8), say("y", "y"),        # Gold; the leprechaun's Strength,
@@ -260,7 +268,8 @@ for battle in range(5, 41):                               # 5 to 40 after Berser
 for battle in range(41, 51):                              # 41 to 50 after Heal: Orcs won by
     VETERAN += [roll(CASTLE), card(23, 13), fight("h", 1, 6)]
 VETERAN += [roll(PLAINS), card(9)]                        # the three titles, and a lesson
-VETERAN += [roll(PLAINS), card(28)]                       # the grail's Life: he crosses over
+VETERAN += [roll(CASTLE), card(28)]                       # the grail's Life: he crosses over
+                                                          # before the Castle's second card
 GAMES["undead_veteran_of_fifty_battles"] = build(*VETERAN)
 
 
