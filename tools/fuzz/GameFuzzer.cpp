@@ -18,6 +18,13 @@
 
 namespace {
 
+// Folds bytes into a number (FNV-1a), so that texts and inputs can be told apart by it.
+template <typename Bytes> std::uint64_t fold(std::uint64_t hash, Bytes first, Bytes last) {
+    return std::accumulate(first, last, hash, [](std::uint64_t folded, auto byte) {
+        return (folded ^ static_cast<unsigned char>(byte)) * 0x100000001B3U;
+    });
+}
+
 // Folds everything the game prints into one number, so two plays of the same game can be
 // compared without keeping their text.
 class TranscriptDigest final : public zandrel::HandedText {
@@ -28,14 +35,10 @@ public:
     }
 
 protected:
-    void hand(std::string_view text) override {
-        for (const char c : text) {
-            hash_ = (hash_ ^ static_cast<unsigned char>(c)) * 0x100000001B3U;
-        }
-    }
+    void hand(std::string_view text) override { hash_ = fold(hash_, text.begin(), text.end()); }
 
 private:
-    std::uint64_t hash_ = 0xCBF29CE484222325U;
+    std::uint64_t hash_ = 0xCBF29CE484222325U; // the fold of nothing
 };
 
 struct Play {
@@ -92,8 +95,7 @@ void checkResumed(std::span<const std::uint8_t> input) {
     const std::string record = kept.synced.back();
     const std::size_t header = record.find('\n', record.find('\n') + 1) + 1;
     const bool finished = ending.status.value_or(2) < 2; // its whole record is no longer resumable
-    const std::uint64_t picked = std::accumulate(input.begin(), input.end(), std::uint64_t{0xCBF29CE484222325U},
-                                                 [](std::uint64_t hash, std::uint8_t byte) { return (hash ^ byte) * 0x100000001B3U; });
+    const std::uint64_t picked = fold(0xCBF29CE484222325U, input.begin(), input.end());
     const std::size_t cuts = record.size() - header + (finished ? 0 : 1);
     if (cuts == 0) {
         return;
