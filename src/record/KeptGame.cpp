@@ -46,22 +46,17 @@ std::optional<std::string> setAside(RecordStore& store, RecordStore::Move& outco
             first = std::max(first, 1 + std::atoi(name.c_str() + name.size() - 2));
         }
     }
-    for (int n = first; n < 100; ++n) {
-        const std::string name = record::setAsideName(now, n);
+    const std::string name = record::setAsideName(now, first);
+    outcome = store.moveAside(name);
+    if (outcome == RecordStore::Move::failed && names.size() >= keptAside) {
+        keepNewest(store, names, keptAside - 1); // a page's storage may have no room for one more
         outcome = store.moveAside(name);
-        if (outcome == RecordStore::Move::failed && names.size() >= keptAside) {
-            keepNewest(store, names, keptAside - 1); // a page's storage may have no room for one more
-            outcome = store.moveAside(name);
-        }
-        if (outcome == RecordStore::Move::moved) {
-            keepNewest(store, names, keptAside - 1);
-            return store.whereIs(name);
-        }
-        if (outcome != RecordStore::Move::nameTaken) {
-            return std::nullopt;
-        }
     }
-    return std::nullopt;
+    if (outcome != RecordStore::Move::moved) {
+        return std::nullopt;
+    }
+    keepNewest(store, names, keptAside - 1);
+    return store.whereIs(name);
 }
 
 std::optional<std::string> setAside(RecordStore& store) {
@@ -237,11 +232,12 @@ private:
         recording_ = false;
         pending_.clear();
         const std::string gone = "this game can no longer be kept, so it cannot be resumed (" + why + ")";
-        if (kept_ > 0) {
-            if (const auto where = setAside(store_)) {
-                keeping_.tell(gone + "; what was kept of it is set aside as " + *where);
-                return;
-            }
+        RecordStore::Move outcome{};
+        if (const auto where = setAside(store_, outcome)) {
+            keeping_.tell(gone + "; what was kept of it is set aside as " + *where);
+            return;
+        }
+        if (outcome != RecordStore::Move::noRecord) {
             (void)store_.append(record::stoppedLine);
         }
         keeping_.tell(gone);

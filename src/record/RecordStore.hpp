@@ -47,7 +47,8 @@ public:
     virtual bool sync() = 0;
     virtual std::string lastProblem() const = 0;
 
-    // Renames the record to a name of its own. Never replaces anything already under that name.
+    // Renames the record to a name of its own. Never replaces anything already under that name
+    // (nameTaken, which the game, holding the lock, never meets).
     enum class Move { moved, nameTaken, noRecord, failed };
     virtual Move moveAside(const std::string& name) = 0;
     // The names of the records set aside (those that start with setAsidePrefix), in any order.

@@ -3,6 +3,8 @@
 // be resumed is set aside for a new game.
 #include "FuzzGame.hpp"
 #include "RecordedGames.hpp"
+#include "console/Console.hpp"
+#include "flow/Start.hpp"
 #include "record/Record.hpp"
 
 #include <gmock/gmock.h>
@@ -23,7 +25,7 @@ std::vector<std::uint8_t> script(const std::string& name) {
     return fuzz::readBytes(std::filesystem::path(ZANDREL_SOURCE_DIR) / "tools/fuzz/corpus" / name);
 }
 
-// A screen that notes each piece of text handed to it in the store's log.
+// A screen that notes in the store's log each piece of text handed to it, and each flush.
 class LoggedScreen final : public std::streambuf {
 public:
     explicit LoggedScreen(std::vector<std::string>& log) : log_(log) {}
@@ -37,6 +39,10 @@ protected:
         const char byte = traits_type::to_char_type(c);
         return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
     }
+    int sync() override {
+        log_.emplace_back("flush");
+        return 0;
+    }
 
 private:
     std::vector<std::string>& log_;
@@ -46,32 +52,57 @@ std::size_t count(const std::string& text, const std::regex& pattern) {
     return static_cast<std::size_t>(std::distance(std::sregex_iterator(text.begin(), text.end(), pattern), {}));
 }
 
-// No die or card reaches the screen before the draw it shows is written to the record and synced:
-// a player who quits after a bad roll finds the same roll on the next start.
+// An Undead on the Plains, below 2 Life, draws sickness again two hundred times, more text than
+// fits the game's buffer between two flushes, and then a friendly merchant.
+std::vector<std::uint8_t> twoHundredSicknesses() {
+    std::vector<std::uint8_t> input = {'u', '\n', 'y', '\n', 0, 0};
+    input.insert(input.end(), 200, 16);
+    input.push_back(3);
+    return input;
+}
+
+// No die or card reaches the screen before the draw it shows is written to the record and synced,
+// also when the text fills the game's buffer between two flushes: a player who quits after a bad
+// roll finds the same roll on the next start. The screen is flushed whenever the game waits, and
+// the record is synced only when there is something new in it.
 TEST(KeptGame, NoDrawIsShownBeforeItIsSynced) {
-    std::vector<std::string> log;
-    MemoryStore store;
-    store.log = &log;
-    LoggedScreen logged(log);
-    std::ostream screen(&logged);
-    ASSERT_EQ(fuzz::playKept(script("knight_wins"), store, screen).status, 0);
-    const std::regex drawLine("^d ", std::regex::multiline);
-    const std::regex shownDraw("rolled a|drew the number");
-    std::size_t written = 0;
-    std::size_t synced = 0;
-    std::size_t shown = 0;
-    for (const std::string& entry : log) {
-        if (entry.starts_with("append ")) {
-            written += count(entry, drawLine);
-        } else if (entry == "sync") {
-            synced = written;
-        } else {
-            shown += count(entry, shownDraw);
-            ASSERT_LE(shown, synced) << "shown before its draw was synced: " << entry;
+    const std::string sickness = "You drew the number 16 card.\n";
+    for (const auto& [input, drawsShown] : {std::pair(script("knight_wins"), 24U), std::pair(twoHundredSicknesses(), 202U)}) {
+        std::vector<std::string> log;
+        MemoryStore store;
+        store.log = &log;
+        LoggedScreen logged(log);
+        std::ostream screen(&logged);
+        fuzz::playKept(input, store, screen);
+        const std::regex drawLine("^d ", std::regex::multiline);
+        const std::regex shownDraw("rolled a|drew the number");
+        std::size_t written = 0;
+        std::size_t synced = 0;
+        std::size_t shown = 0;
+        std::string waiting;
+        std::string shownText;
+        for (const std::string& entry : log) {
+            if (entry.starts_with("append ")) {
+                written += count(entry.substr(7), drawLine);
+                waiting = "sync";
+            } else if (entry == "sync") {
+                EXPECT_EQ(waiting, "sync") << "a sync with nothing new to keep";
+                synced = written;
+                waiting.clear();
+            } else if (entry.starts_with("show ")) {
+                shownText += entry.substr(5);
+                shown += count(entry, shownDraw);
+                ASSERT_LE(shown, synced) << "shown before its draw was synced: " << entry;
+                EXPECT_NE(waiting, "flush") << "the game went on while the player's screen was not flushed";
+                const bool waits = entry.ends_with(". . . ") || entry.ends_with("response: ");
+                waiting = waits ? "flush" : waiting == "flush" ? "" : waiting;
+            } else if (waiting == "flush") {
+                waiting.clear();
+            }
         }
+        EXPECT_EQ(shown, drawsShown);
+        EXPECT_EQ(count(shownText, std::regex(sickness)), drawsShown == 202U ? 200U : 0U) << "nothing lost between buffers";
     }
-    EXPECT_EQ(shown, 24U);
-    EXPECT_FALSE(store.record) << "a won game is forgotten";
 }
 
 // A game resumed from `record` shows the screen the player left and the rest of the whole game,
@@ -86,17 +117,38 @@ void expectResumedAlike(std::span<const std::uint8_t> input, const std::string& 
         << resumed.str().substr(0, 400);
 }
 
+// A Knight chosen after refused answers: every byte but the line end (and the zero that ends a
+// script's answers), an empty line, one too long to be kept whole, and backslashes that look like
+// the record's own.
+std::vector<std::uint8_t> oddAnswers() {
+    std::string answers = "x\\x41\\\\\n" + std::string(100, 'x') + "\n";
+    for (int byte = 1; byte < 256; ++byte) {
+        answers += byte % 40 == 1 ? "\nx" : "";
+        answers += byte == '\n' ? ' ' : static_cast<char>(byte);
+    }
+    answers += "\nk\ny\n";
+    return {answers.begin(), answers.end()};
+}
+
 // Every recorded game, cut after each event and inside each line of its record (a write torn by
-// a crash), resumes alike; and again when its resumed game is cut once more.
+// a crash), resumes alike; and again when its resumed game is cut once more. So does a game of
+// odd answers, each kept in the record as it was typed.
 TEST(KeptGame, AGameCutAnywhereResumesAtTheScreenItWasLeftAtAndPlaysOnAlike) {
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> games = {{"odd answers", oddAnswers()}};
     for (const fuzz::RecordedGame& game : fuzz::recordedGames(ZANDREL_SOURCE_DIR)) {
-        SCOPED_TRACE(game.name);
-        const std::vector<std::uint8_t> input = fuzz::readBytes(game.script);
+        games.emplace_back(game.name, fuzz::readBytes(game.script));
+    }
+    for (const auto& [name, input] : games) {
+        SCOPED_TRACE(name);
         MemoryStore kept;
         std::ostringstream screen;
         const fuzz::Ending ending = fuzz::playKept(input, kept, screen);
         ASSERT_FALSE(kept.synced.empty());
         const std::string record = kept.synced.back();
+        if (name == "odd answers") {
+            EXPECT_THAT(record, HasSubstr("\na x\\\\x41\\\\\\\\\na " + std::string(79, 'x') + "\na \na x\\x01\\x02"));
+            EXPECT_THAT(record, ::testing::AllOf(HasSubstr("~\\x7f\\x80"), HasSubstr("\\xff\na k\na y\n")));
+        }
         const std::string whole = screen.str();
         std::vector<std::size_t> ends;
         for (std::size_t end = record.find("\nbegan ") + 1; (end = record.find('\n', end) + 1) != 0;) {
@@ -133,20 +185,27 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
     const std::pair<std::string, std::string> records[] = {
         {header + "p\nq\n", "its record is damaged"},
         {"zandrel record 2\nbegan 5\n", "its record is of another format"},
-        {header + "p\nstopped\n", "its record stopped in the middle of the game"},
+        {header + "stopped\n", "its record stopped in the middle of the game"},
         {header + "d 3\n", "its record no longer fits the game"},
         {whole.synced.back() + "p\n", "its record no longer fits the game"},
         {whole.synced.back(), "that game had already ended"},
         {std::string(record::maxSize + 1, 'p'), "its record is longer than any kept game"},
     };
-    const std::vector<std::uint8_t> newGame = {'k', '\n', 'n', '\n'};
+    // A Knight chosen, who waits for his first roll when the script's chance runs out (the answers
+    // that a record seems to hold are skipped, so there are more).
+    std::string knight;
+    for (int i = 0; i < 6; ++i) {
+        knight += "k\ny\n";
+    }
+    const std::vector<std::uint8_t> newGame(knight.begin(), knight.end());
     MemoryStore store;
     std::vector<std::string> names;
     for (const auto& [record, why] : records) {
         store.record = record;
         std::ostringstream screen;
-        EXPECT_EQ(fuzz::playKept(newGame, store, screen).status, 2) << why;
+        EXPECT_EQ(fuzz::playKept(newGame, store, screen).status, std::nullopt) << why;
         const std::string told = screen.str();
+        EXPECT_THAT(told, HasSubstr("The Level 0 Knight!\n\nLife: 3 Strength: 3 Craft: 3 Gold: 1 EXP: 0/1")) << "a fresh game";
         EXPECT_THAT(told, StartsWith("zandrel: your unfinished game cannot be resumed (" + why + "); it is set aside as "));
         EXPECT_THAT(told, HasSubstr(", and a new game begins\n\n\n\n\t\tWelcome to Zandrel")) << why;
         names.push_back(told.substr(told.find("game-set-aside-"), told.find(", and a new") - told.find("game-set")));
@@ -169,8 +228,8 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
     EXPECT_EQ(store.namesSetAside(), before);
 }
 
-// A store that fails in the middle of a game (a full disk) is said once; the record kept so far no
-// longer holds all the player saw, so it is set aside at once, and the game plays on unchanged.
+// A store that fails in the middle of a game (a failing disk) is said once; the record kept so far
+// no longer holds all the player saw, so it is set aside at once, and the game plays on unchanged.
 TEST(KeptGame, AGameThatCanNoLongerBeKeptSaysSoOncePlaysOnAndIsNeverResumed) {
     const std::vector<std::uint8_t> lost = script("priest_loses");
     MemoryStore kept;
@@ -184,15 +243,45 @@ TEST(KeptGame, AGameThatCanNoLongerBeKeptSaysSoOncePlaysOnAndIsNeverResumed) {
         }
         store.failing = true;
         EXPECT_EQ(fuzz::playKept(lost, store, screen).status, 1);
-        const std::string told = "zandrel: this game can no longer be kept, so it cannot be resumed (no room left)";
+        const std::string told = "zandrel: this game can no longer be kept, so it cannot be resumed (the disk failed)";
         EXPECT_THAT(screen.str(), HasSubstr(told));
         EXPECT_EQ(screen.str().find(told), screen.str().rfind(told)) << "said once";
-        EXPECT_EQ(store.setAside.size(), midGame ? 1U : 0U);
+        EXPECT_EQ(store.setAside.size(), 1U) << "what was written is set aside, synced or not";
         EXPECT_FALSE(store.record) << "nothing is left to resume";
         if (!midGame) {
             const std::string shown = screen.str();
-            EXPECT_EQ(shown.substr(0, shown.find(told)) + shown.substr(shown.find('\n', shown.find(told)) + 1), whole.str());
+            EXPECT_EQ(shown.substr(0, shown.find(told)) + shown.substr(shown.find('\n', shown.find(told)) + 1), whole.str())
+                << "the game plays on as it would have";
         }
+    }
+}
+
+// The usage and the version are shown on standard output, and an argument the game does not know
+// is refused with the usage on standard error; none of them plays or touches a kept game.
+TEST(KeptGame, TheCommandLineShowsTheUsageOrTheVersionAndRefusesWhatItDoesNotKnow) {
+    const struct {
+        std::string argument;
+        int status;
+        std::string out;
+        std::string err;
+    } lines[] = {
+        {"--version", 0, "zandrel " ZANDREL_VERSION "\n", ""},
+        {"--help", 0, "Usage: zandrel [--new | --help | --version]\n", ""},
+        {"-n", 2, "", "zandrel: unknown argument: -n\nUsage: zandrel [--new | --help | --version]\n"},
+    };
+    for (auto line : lines) {
+        std::istringstream in;
+        std::ostringstream out;
+        std::ostringstream err;
+        const SeamsInPlace inPlace(Seams{&in, &out, &err, [] {}, [] { return 0; }, nullptr});
+        std::string program = "zandrel";
+        const std::array<char*, 2> arguments = {program.data(), line.argument.data()};
+        EXPECT_EQ(startGame(arguments), line.status) << line.argument;
+        EXPECT_THAT(out.str(), StartsWith(line.out));
+        EXPECT_THAT(err.str(), StartsWith(line.err));
+        EXPECT_EQ(out.str().empty(), line.out.empty());
+        EXPECT_EQ((out.str() + err.str()).find("--new      set the unfinished game aside") != std::string::npos,
+                  line.argument != "--version");
     }
 }
 

@@ -142,7 +142,11 @@ private:
 std::pair<std::size_t, std::size_t> keptSoFar(const std::string& kept) {
     std::size_t answers = 0;
     std::size_t draws = 0;
-    for (const record::Event& event : record::read(kept).events) {
+    const record::Replay replay = record::read(kept);
+    if (replay.state != record::Replay::State::resumable) {
+        return {0, 0};
+    }
+    for (const record::Event& event : replay.events) {
         answers += event.kind == record::Kind::answer ? 1 : 0;
         draws += event.kind == record::Kind::draw ? 1 : 0;
     }
@@ -226,7 +230,7 @@ RecordStore::Contents MemoryStore::read(std::size_t limit) {
 }
 
 bool MemoryStore::cut(std::size_t length) {
-    if (failing || !record) {
+    if (!record) {
         return false;
     }
     record->resize(std::min(length, record->size()));
@@ -236,9 +240,6 @@ bool MemoryStore::cut(std::size_t length) {
 bool MemoryStore::append(std::string_view text) {
     if (log != nullptr) {
         log->push_back("append " + std::string(text));
-    }
-    if (failing) {
-        return false;
     }
     record = record.value_or("") + std::string(text);
     return true;

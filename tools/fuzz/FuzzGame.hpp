@@ -69,7 +69,7 @@ public:
     std::vector<std::string> synced;
     bool snapshots = true; // kept in `synced`; a long game leaves them out
     std::vector<std::string>* log = nullptr;
-    bool failing = false; // every write fails, as on a full disk
+    bool failing = false; // writes reach the record, but no sync succeeds, as on a failing disk
 
     Lock lock() override { return {Lock::State::taken, {}}; }
     void unlock() override {}
@@ -77,7 +77,7 @@ public:
     bool cut(std::size_t length) override;
     bool append(std::string_view text) override;
     bool sync() override;
-    std::string lastProblem() const override { return "no room left"; }
+    std::string lastProblem() const override { return "the disk failed"; }
     Move moveAside(const std::string& name) override;
     std::vector<std::string> namesSetAside() override;
     void removeSetAside(const std::string& name) override { setAside.erase(name); }
