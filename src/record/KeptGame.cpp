@@ -40,10 +40,11 @@ std::optional<std::string> setAside(RecordStore& store, RecordStore::Move& outco
     // Numbered after the last one set aside in the same second, so that names keep their order.
     const std::time_t now = std::time(nullptr);
     const std::string zeroth = record::setAsideName(now, 0);
+    const std::string_view thisSecond = std::string_view(zeroth).substr(0, zeroth.rfind('-') + 1);
     int first = 1;
     for (const std::string& name : names) {
-        if (name.size() == zeroth.size() && name.starts_with(zeroth.substr(0, zeroth.size() - 2))) {
-            first = std::max(first, 1 + std::atoi(name.c_str() + name.size() - 2));
+        if (name.starts_with(thisSecond)) {
+            first = std::max(first, 1 + std::atoi(name.c_str() + thisSecond.size()));
         }
     }
     const std::string name = record::setAsideName(now, first);

@@ -138,7 +138,7 @@ std::string echoed(std::string_view answer) {
     std::string shown;
     for (const char c : answer) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
+        if ((byte < 0x20 && c != '\t') || byte == 0x7F) {
             shown += {'^', static_cast<char>(byte ^ 0x40U)};
         } else {
             shown.push_back(c);

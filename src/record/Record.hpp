@@ -46,8 +46,8 @@ struct Replay {
 };
 Replay read(std::string_view text);
 
-// An answer as the terminal showed it when it was typed: control characters as ^X, but for the
-// carriage return that ends a line typed at a Windows console.
+// An answer as the terminal showed it when it was typed: control characters as ^X, but for a tab,
+// and for the carriage return that ends a line typed at a Windows console.
 std::string echoed(std::string_view answer);
 
 // The name of a record set aside at the given time; `n` tells apart those set aside within the

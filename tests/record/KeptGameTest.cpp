@@ -117,16 +117,16 @@ void expectResumedAlike(std::span<const std::uint8_t> input, const std::string& 
         << resumed.str().substr(0, 400);
 }
 
-// A Knight chosen after refused answers: every byte but the line end (and the zero that ends a
-// script's answers), an empty line, one too long to be kept whole, and backslashes that look like
-// the record's own.
+// The Knight's question answered at last, after refused answers: every byte but the line end (and
+// the zero that ends a script's answers), an empty line, one too long to be kept whole, one ended
+// by a carriage return as a Windows console ends it, and backslashes that look like the record's.
 std::vector<std::uint8_t> oddAnswers() {
-    std::string answers = "x\\x41\\\\\n" + std::string(100, 'x') + "\n";
+    std::string answers = "k\nx\\x41\\\\\n" + std::string(100, 'x') + "\n";
     for (int byte = 1; byte < 256; ++byte) {
         answers += byte % 40 == 1 ? "\nx" : "";
         answers += byte == '\n' ? ' ' : static_cast<char>(byte);
     }
-    answers += "\nk\ny\n";
+    answers += "\nx\r\ny\n";
     return {answers.begin(), answers.end()};
 }
 
@@ -144,10 +144,15 @@ TEST(KeptGame, AGameCutAnywhereResumesAtTheScreenItWasLeftAtAndPlaysOnAlike) {
         std::ostringstream screen;
         const fuzz::Ending ending = fuzz::playKept(input, kept, screen);
         ASSERT_FALSE(kept.synced.empty());
+        EXPECT_EQ(kept.record.has_value(), ending.status.value_or(2) >= 2) << "only a finished game is forgotten";
         const std::string record = kept.synced.back();
         if (name == "odd answers") {
-            EXPECT_THAT(record, HasSubstr("\na x\\\\x41\\\\\\\\\na " + std::string(79, 'x') + "\na \na x\\x01\\x02"));
-            EXPECT_THAT(record, ::testing::AllOf(HasSubstr("~\\x7f\\x80"), HasSubstr("\\xff\na k\na y\n")));
+            EXPECT_THAT(record, HasSubstr("\na k\na x\\\\x41\\\\\\\\\na " + std::string(79, 'x') + "\na \na x\\x01\\x02"));
+            EXPECT_THAT(record, ::testing::AllOf(HasSubstr("~\\x7f\\x80"), HasSubstr("\\xff\na x\\x0d\na y\n")));
+            const std::string response = "What is your response: ";
+            EXPECT_THAT(screen.str(), ::testing::AllOf(HasSubstr(response + "x\\x41\\\\\n"),
+                                                       HasSubstr(response + "x^A^B^C^D^E^F^G^H\t ^K^L^M^N"),
+                                                       HasSubstr(response + "x\n"), HasSubstr("z{|}~^?\x80")));
         }
         const std::string whole = screen.str();
         std::vector<std::size_t> ends;
@@ -199,8 +204,10 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
     }
     const std::vector<std::uint8_t> newGame(knight.begin(), knight.end());
     MemoryStore store;
+    store.roomFor = 6; // as a page's storage, with no room for a seventh
     std::vector<std::string> names;
-    for (const auto& [record, why] : records) {
+    for (std::size_t i = 0; i < 2 * std::size(records); ++i) { // more than nine within a second, likely
+        const auto& [record, why] = records[i % std::size(records)];
         store.record = record;
         std::ostringstream screen;
         EXPECT_EQ(fuzz::playKept(newGame, store, screen).status, std::nullopt) << why;
@@ -209,6 +216,7 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
         EXPECT_THAT(told, StartsWith("zandrel: your unfinished game cannot be resumed (" + why + "); it is set aside as "));
         EXPECT_THAT(told, HasSubstr(", and a new game begins\n\n\n\n\t\tWelcome to Zandrel")) << why;
         names.push_back(told.substr(told.find("game-set-aside-"), told.find(", and a new") - told.find("game-set")));
+        EXPECT_THAT(names.back(), ::testing::MatchesRegex("game-set-aside-[0-9]{8}T[0-9]{6}Z-[0-9][0-9]"));
         EXPECT_THAT(store.setAside[names.back()], StartsWith(record.substr(0, 20))) << why;
     }
     std::sort(names.begin(), names.end());
@@ -226,6 +234,17 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
     store.record.reset(); // and with no unfinished game, nothing is set aside, nor any removed
     fuzz::playKept(newGame, store, screen, true);
     EXPECT_EQ(store.namesSetAside(), before);
+
+    // A record that can be neither resumed nor set aside is marked never to be resumed, and the new
+    // game is not kept.
+    MemoryStore full;
+    full.roomFor = 1;
+    full.record = header + "q\n";
+    std::ostringstream unkept;
+    fuzz::playKept(newGame, full, unkept);
+    EXPECT_THAT(unkept.str(), StartsWith("zandrel: your unfinished game cannot be resumed (its record is damaged) nor set "
+                                         "aside (the disk failed), so this game is not kept\n\n\n\n\t\tWelcome"));
+    EXPECT_EQ(full.record, header + "q\nstopped\n");
 }
 
 // A store that fails in the middle of a game (a failing disk) is said once; the record kept so far

@@ -265,6 +265,9 @@ RecordStore::Move MemoryStore::moveAside(const std::string& name) {
     if (setAside.contains(name)) {
         return Move::nameTaken;
     }
+    if (roomFor > 0 && setAside.size() + 2 > roomFor) {
+        return Move::failed; // no room for a copy beside the record and those set aside
+    }
     setAside[name] = *std::exchange(record, std::nullopt);
     return Move::moved;
 }
