@@ -404,8 +404,7 @@ int playKeptGame(const Keeping& keeping, bool newGame) {
         try {
             KeptGame(keeping, std::move(replay)).play();
         } catch (const BeginAgain&) {
-            resetGame();
-            newGame = true;
+            resetGame(); // the record was set aside, or marked never to be resumed
         }
     }
 }

@@ -148,7 +148,8 @@ TEST(KeptGame, AGameCutAnywhereResumesAtTheScreenItWasLeftAtAndPlaysOnAlike) {
         const std::string record = kept.synced.back();
         if (name == "odd answers") {
             EXPECT_THAT(record, HasSubstr("\na k\na x\\\\x41\\\\\\\\\na " + std::string(79, 'x') + "\na \na x\\x01\\x02"));
-            EXPECT_THAT(record, ::testing::AllOf(HasSubstr("~\\x7f\\x80"), HasSubstr("\\xff\na x\\x0d\na y\n")));
+            EXPECT_THAT(record, ::testing::AllOf(HasSubstr("\\x09 \\x0b"), HasSubstr("~\\x7f\\x80"),
+                                                 HasSubstr("\\xff\na x\\x0d\na y\n")));
             const std::string response = "What is your response: ";
             EXPECT_THAT(screen.str(), ::testing::AllOf(HasSubstr(response + "x\\x41\\\\\n"),
                                                        HasSubstr(response + "x^A^B^C^D^E^F^G^H\t ^K^L^M^N"),
@@ -245,6 +246,13 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
     EXPECT_THAT(unkept.str(), StartsWith("zandrel: your unfinished game cannot be resumed (its record is damaged) nor set "
                                          "aside (the disk failed), so this game is not kept\n\n\n\n\t\tWelcome"));
     EXPECT_EQ(full.record, header + "q\nstopped\n");
+
+    // The greatest draw a generator gives is resumed like any other.
+    MemoryStore greatest;
+    greatest.record = header + "p\na k\na y\np\np\nd 2147483647\n";
+    std::ostringstream resumed;
+    fuzz::playKept(newGame, greatest, resumed);
+    EXPECT_THAT(resumed.str(), HasSubstr("You rolled a 2 on one die.\n\t2= Forest"));
 }
 
 // A store that fails in the middle of a game (a failing disk) is said once; the record kept so far
@@ -261,6 +269,15 @@ TEST(KeptGame, AGameThatCanNoLongerBeKeptSaysSoOncePlaysOnAndIsNeverResumed) {
             store.record = record::header(5) + "p\n";
         }
         store.failing = true;
+        if (midGame) { // a record cut short where the disk can no longer mend it is not resumed either
+            MemoryStore torn;
+            torn.failing = true;
+            torn.record = *store.record + "d 1";
+            fuzz::playKept(lost, torn, screen);
+            EXPECT_THAT(screen.str(), StartsWith("zandrel: your unfinished game cannot be resumed (its record cannot be "
+                                                 "mended: the disk failed); it is set aside as"));
+            screen.str("");
+        }
         EXPECT_EQ(fuzz::playKept(lost, store, screen).status, 1);
         const std::string told = "zandrel: this game can no longer be kept, so it cannot be resumed (the disk failed)";
         EXPECT_THAT(screen.str(), HasSubstr(told));

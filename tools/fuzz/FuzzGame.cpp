@@ -230,7 +230,7 @@ RecordStore::Contents MemoryStore::read(std::size_t limit) {
 }
 
 bool MemoryStore::cut(std::size_t length) {
-    if (!record) {
+    if (failing || !record) {
         return false;
     }
     record->resize(std::min(length, record->size()));

@@ -69,7 +69,7 @@ public:
     std::vector<std::string> synced;
     bool snapshots = true; // kept in `synced`; a long game leaves them out
     std::vector<std::string>* log = nullptr;
-    bool failing = false; // writes reach the record, but no sync succeeds, as on a failing disk
+    bool failing = false; // writes reach the record, but no sync or cut succeeds, as on a failing disk
     std::size_t roomFor = 0; // records at most, set aside ones included, as in a page's storage; 0 for any
 
     Lock lock() override { return {Lock::State::taken, {}}; }
