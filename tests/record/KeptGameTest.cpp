@@ -190,6 +190,7 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
     const std::string header = record::header(5);
     const std::pair<std::string, std::string> records[] = {
         {header + "p\nq\n", "its record is damaged"},
+        {header + "p\nd 07\n", "its record is damaged"}, // numbers are written without leading zeros
         {"zandrel record 2\nbegan 5\n", "its record is of another format"},
         {header + "stopped\n", "its record stopped in the middle of the game"},
         {header + "d 3\n", "its record no longer fits the game"},
