@@ -20,23 +20,28 @@ constexpr std::string_view usage =
 
 } // namespace
 
-int startGame(std::span<char* const> arguments) {
-    bool newGame = false;
+Command readCommandLine(std::span<char* const> arguments) {
+    Command command;
     for (const std::string_view argument : arguments.subspan(arguments.empty() ? 0 : 1)) {
         if (argument == "--new") {
-            newGame = true;
+            command.newGame = true;
         } else if (argument == "--help") {
             out() << usage;
-            return 0;
+            return {false, 0};
         } else if (argument == "--version") {
             out() << "zandrel " ZANDREL_VERSION "\n";
-            return 0;
+            return {false, 0};
         } else {
             *seams().err << "zandrel: unknown argument: " << argument << "\n" << usage;
-            return 2;
+            return {false, 2};
         }
     }
-    return playKeptGame(host().keeping, newGame);
+    return command;
+}
+
+int startGame(std::span<char* const> arguments) {
+    const Command command = readCommandLine(arguments);
+    return command.status ? *command.status : playKeptGame(host().keeping, command.newGame);
 }
 
 } // namespace zandrel

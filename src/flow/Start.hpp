@@ -1,11 +1,20 @@
 #pragma once
 
+#include <optional>
 #include <span>
 
 namespace zandrel {
 
-// The game as its command line asks for it: the kept game, a new one (--new), or only the usage
-// (--help) or the version (--version). Returns the exit status, or ends the game itself.
+// What the command line asks for: the kept game or a new one (--new), or an exit status at once,
+// after the usage (--help) or the version (--version) is shown, or the usage on standard error
+// for an argument the game does not know.
+struct Command {
+    bool newGame = false;
+    std::optional<int> status;
+};
+Command readCommandLine(std::span<char* const> arguments);
+
+// The game as its command line asks for it. Returns the exit status, or ends the game itself.
 int startGame(std::span<char* const> arguments);
 
 } // namespace zandrel

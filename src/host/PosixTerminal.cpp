@@ -301,7 +301,8 @@ TerminalPlatform& thePlatform() {
 } // namespace
 
 Host host() {
-    return nativeHost(thePlatform(), errorsOnTerminal(), personWatching(), "; a game stopped with Ctrl-Z comes back with fg");
+    return nativeHost(thePlatform(), errorsOnTerminal(), personWatching(),
+                      "; a game stopped with Ctrl-Z comes back with fg");
 }
 
 } // namespace zandrel

@@ -30,7 +30,8 @@ namespace zandrel {
 namespace {
 
 std::string callStore(const char* what, std::string_view argument = {}, int number = 0) {
-    std::string answer(static_cast<std::size_t>(callPageStore(what, argument.data(), static_cast<int>(argument.size()), number)), '\0');
+    const int length = callPageStore(what, argument.data(), static_cast<int>(argument.size()), number);
+    std::string answer(static_cast<std::size_t>(length), '\0');
     takeStoreAnswer(answer.data());
     return answer;
 }
@@ -62,7 +63,10 @@ public:
 
     Move moveAside(const std::string& name) override {
         const std::string answer = callStore("moveAside", name);
-        return answer == "moved" ? Move::moved : answer == "nameTaken" ? Move::nameTaken : answer == "noRecord" ? Move::noRecord : Move::failed;
+        if (answer == "moved" || answer == "nameTaken" || answer == "noRecord") {
+            return answer == "moved" ? Move::moved : answer == "nameTaken" ? Move::nameTaken : Move::noRecord;
+        }
+        return Move::failed;
     }
 
     std::vector<std::string> namesSetAside() override {

@@ -123,7 +123,9 @@ public:
         return true;
     }
 
-    bool sync() override { return (record_ != INVALID_HANDLE_VALUE && FlushFileBuffers(record_) != 0) || fail(recordName); }
+    bool sync() override {
+        return (record_ != INVALID_HANDLE_VALUE && FlushFileBuffers(record_) != 0) || fail(recordName);
+    }
 
     std::string lastProblem() const override { return problem_; }
 
@@ -167,8 +169,9 @@ public:
 private:
     // Opens a file of the folder, which must be a file on disk (not a device or a pipe).
     HANDLE open(const wchar_t* name, DWORD access, DWORD how) {
-        const HANDLE file = CreateFileW((folder_ / name).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, how, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        const HANDLE file =
+            CreateFileW((folder_ / name).c_str(), access, shared, nullptr, how, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             fail(name);
         } else if (GetFileType(file) != FILE_TYPE_DISK) {

@@ -17,4 +17,15 @@ TEST(CardDraw, TheVampireOnlyLungesAtAnUndeadCharacterAtOneLife) {
     EXPECT_EQ(std::pair(game.life, game.className), std::pair(1, std::string("Undead")));
 }
 
+// The guard's toll is three Gold: two do not pay it, and he fights.
+TEST(CardDraw, TwoGoldDoNotPayTheGuardsToll) {
+    ScriptedGame play("y\nn\n", {19, 0, 0}); // a one for each die
+    game.gold = 2;
+    drawCard();
+    EXPECT_THAT(play.takeTranscript(),
+                ::testing::HasSubstr("What is your response: You don't have enough gold to give to him.\n"
+                                     "You enter combat with a creature with 3 Strength."));
+    EXPECT_EQ(std::pair(game.gold, game.guardPurse), std::pair(2, 4));
+}
+
 } // namespace zandrel::testing

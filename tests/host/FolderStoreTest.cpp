@@ -60,7 +60,8 @@ TEST(FolderStore, RecordsThatCannotBeResumedAreSetAsideNeverOverAnotherAndTheNew
     for (int damaged = 0; damaged < 6; ++damaged) {
         write(folder.path / "game", "damaged " + std::to_string(damaged) + "\n");
         const std::string said = playKnightInto(folder.path);
-        const std::string asBefore = "zandrel: your unfinished game cannot be resumed (its record is damaged); it is set aside as ";
+        const std::string asBefore =
+            "zandrel: your unfinished game cannot be resumed (its record is damaged); it is set aside as ";
         ASSERT_THAT(said, ::testing::StartsWith(asBefore + (folder.path / "game-set-aside-").string()));
         last = said.substr(said.find("game-set-aside-"), said.find(", and a new game") - said.find("game-set"));
         EXPECT_TRUE(names.insert(last).second) << last << " was set aside over another";
@@ -83,7 +84,8 @@ TEST(FolderStore, AFolderTheGameCannotUseIsSaidOnceAndTheGamePlaysOn) {
     const TestFolder folder;
     write(folder.path, "a file where the folder should be");
     const std::string screen = playKnightInto(folder.path);
-    EXPECT_THAT(screen, ::testing::StartsWith("zandrel: this game is not kept, so it cannot be resumed (" + folder.path.string()));
+    EXPECT_THAT(screen,
+                ::testing::StartsWith("zandrel: this game is not kept, so it cannot be resumed (" + folder.path.string()));
     EXPECT_THAT(screen, ::testing::HasSubstr(")\n\n\n\n\t\tWelcome"));
     EXPECT_EQ(contentsOf(folder.path), "a file where the folder should be");
 }

@@ -42,7 +42,8 @@ TEST(PosixStore, TheGameIsKeptUnderXdgStateHomeOrHomeWhenThatIsNotAbsolute) {
 }
 
 TEST(PosixStore, TheRecordIsPrivateAndNeverOpenedThroughALinkOrAFifo) {
-    const std::filesystem::path root = std::filesystem::temp_directory_path() / ("zandrel-posix-" + std::to_string(getpid()));
+    const std::filesystem::path root =
+        std::filesystem::temp_directory_path() / ("zandrel-posix-" + std::to_string(getpid()));
     std::filesystem::remove_all(root);
     const std::filesystem::path folder = root / "state" / "zandrel";
     const mode_t umaskBefore = umask(0277); // private whatever the umask, even one that takes the owner's bits

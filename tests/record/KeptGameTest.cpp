@@ -5,6 +5,7 @@
 #include "RecordedGames.hpp"
 #include "console/Console.hpp"
 #include "flow/Start.hpp"
+#include "record/KeptGame.hpp"
 #include "record/Record.hpp"
 
 #include <gmock/gmock.h>
@@ -67,7 +68,9 @@ std::vector<std::uint8_t> twoHundredSicknesses() {
 // the record is synced only when there is something new in it.
 TEST(KeptGame, NoDrawIsShownBeforeItIsSynced) {
     const std::string sickness = "You drew the number 16 card.\n";
-    for (const auto& [input, drawsShown] : {std::pair(script("knight_wins"), 24U), std::pair(twoHundredSicknesses(), 202U)}) {
+    const std::pair<std::vector<std::uint8_t>, std::size_t> games[] = {{script("knight_wins"), 24},
+                                                                       {twoHundredSicknesses(), 202}};
+    for (const auto& [input, drawsShown] : games) {
         std::vector<std::string> log;
         MemoryStore store;
         store.log = &log;
@@ -101,7 +104,7 @@ TEST(KeptGame, NoDrawIsShownBeforeItIsSynced) {
             }
         }
         EXPECT_EQ(shown, drawsShown);
-        EXPECT_EQ(count(shownText, std::regex(sickness)), drawsShown == 202U ? 200U : 0U) << "nothing lost between buffers";
+        EXPECT_EQ(count(shownText, std::regex(sickness)), drawsShown == 202 ? 200U : 0U) << "nothing lost between buffers";
     }
 }
 
@@ -191,6 +194,8 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
     const std::pair<std::string, std::string> records[] = {
         {header + "p\nq\n", "its record is damaged"},
         {header + "p\nd 07\n", "its record is damaged"}, // numbers are written without leading zeros
+        {header + "p\nd 5x\n", "its record is damaged"},
+        {"zandrel record 1\nbegan x\n", "its record is damaged"},
         {"zandrel record 2\nbegan 5\n", "its record is of another format"},
         {header + "stopped\n", "its record stopped in the middle of the game"},
         {header + "d 3\n", "its record no longer fits the game"},
@@ -214,7 +219,7 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
         std::ostringstream screen;
         EXPECT_EQ(fuzz::playKept(newGame, store, screen).status, std::nullopt) << why;
         const std::string told = screen.str();
-        EXPECT_THAT(told, HasSubstr("The Level 0 Knight!\n\nLife: 3 Strength: 3 Craft: 3 Gold: 1 EXP: 0/1")) << "a fresh game";
+        EXPECT_THAT(told, HasSubstr("The Level 0 Knight!\n\nLife: 3 Strength: 3 Craft: 3 Gold: 1 EXP: 0/1")) << why;
         EXPECT_THAT(told, StartsWith("zandrel: your unfinished game cannot be resumed (" + why + "); it is set aside as "));
         EXPECT_THAT(told, HasSubstr(", and a new game begins\n\n\n\n\t\tWelcome to Zandrel")) << why;
         names.push_back(told.substr(told.find("game-set-aside-"), told.find(", and a new") - told.find("game-set")));
@@ -247,6 +252,15 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
     EXPECT_THAT(unkept.str(), StartsWith("zandrel: your unfinished game cannot be resumed (its record is damaged) nor set "
                                          "aside (the disk failed), so this game is not kept\n\n\n\n\t\tWelcome"));
     EXPECT_EQ(full.record, header + "q\nstopped\n");
+
+    // While another game holds the record, this one is refused and leaves it alone.
+    MemoryStore held;
+    held.heldBy = "4242";
+    held.record = header;
+    std::ostringstream refused;
+    EXPECT_EQ(fuzz::playKept(newGame, held, refused, true).status, anotherGameStatus);
+    EXPECT_EQ(refused.str(), "zandrel: another game is in play (process 4242)\n");
+    EXPECT_EQ(held.record, header);
 
     // The greatest draw a generator gives is resumed like any other.
     MemoryStore greatest;
@@ -294,7 +308,8 @@ TEST(KeptGame, AGameThatCanNoLongerBeKeptSaysSoOncePlaysOnAndIsNeverResumed) {
 }
 
 // The usage and the version are shown on standard output, and an argument the game does not know
-// is refused with the usage on standard error; none of them plays or touches a kept game.
+// is refused with the usage on standard error; none of them plays or touches a kept game. Only
+// --new asks for a new game.
 TEST(KeptGame, TheCommandLineShowsTheUsageOrTheVersionAndRefusesWhatItDoesNotKnow) {
     const struct {
         std::string argument;
@@ -313,12 +328,18 @@ TEST(KeptGame, TheCommandLineShowsTheUsageOrTheVersionAndRefusesWhatItDoesNotKno
         const SeamsInPlace inPlace(Seams{&in, &out, &err, [] {}, [] { return 0; }, nullptr});
         std::string program = "zandrel";
         const std::array<char*, 2> arguments = {program.data(), line.argument.data()};
-        EXPECT_EQ(startGame(arguments), line.status) << line.argument;
+        EXPECT_EQ(readCommandLine(arguments).status, line.status) << line.argument;
         EXPECT_THAT(out.str(), StartsWith(line.out));
         EXPECT_THAT(err.str(), StartsWith(line.err));
         EXPECT_EQ(out.str().empty(), line.out.empty());
         EXPECT_EQ((out.str() + err.str()).find("--new      set the unfinished game aside") != std::string::npos,
                   line.argument != "--version");
+    }    std::string program = "zandrel";
+    std::string asked = "--new";
+    for (const std::vector<char*>& arguments :
+         {std::vector<char*>{program.data()}, std::vector<char*>{program.data(), asked.data()}}) {
+        const Command command = readCommandLine(arguments);
+        EXPECT_EQ(std::pair(command.newGame, command.status), std::pair(arguments.size() == 2, std::optional<int>()));
     }
 }
 

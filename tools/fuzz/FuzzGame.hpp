@@ -72,7 +72,11 @@ public:
     bool failing = false; // writes reach the record, but no sync or cut succeeds, as on a failing disk
     std::size_t roomFor = 0; // records at most, set aside ones included, as in a page's storage; 0 for any
 
-    Lock lock() override { return {Lock::State::taken, {}}; }
+    std::string heldBy; // the process of another game that holds the lock, if any
+
+    Lock lock() override {
+        return heldBy.empty() ? Lock{Lock::State::taken, {}} : Lock{Lock::State::heldElsewhere, heldBy};
+    }
     void unlock() override {}
     Contents read(std::size_t limit) override;
     bool cut(std::size_t length) override;
