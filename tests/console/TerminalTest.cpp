@@ -81,6 +81,10 @@ public:
     bool gameStopped() {
         return eventually([&] { return run("ps -o stat= -p $(cat " + file("game") + ")").starts_with("T"); });
     }
+    // The game's process is gone, however it ended.
+    bool gameGone() {
+        return eventually([&] { return run("kill -0 $(cat " + file("game") + ") 2>/dev/null || echo gone") == "gone\n"; });
+    }
     bool endedWith(const std::string& status) {
         return eventually([&] { return noted("status") == status + "\n"; });
     }
@@ -211,6 +215,7 @@ TEST(RealTerminal, AKeptGameComesBackAfterAKillOrAHangupAndOnlyOneIsPlayedAtATim
     playUntil(second, "What is your response:", false);
     const std::string asked = second.screen();
     second.tmux("kill-pane");
+    ASSERT_TRUE(second.gameGone()) << "the hangup ends the game, and with it its hold on the record";
 
     TmuxGame third("job", "'" ZANDREL_BINARY "'", &first);
     resumes(third, asked);
