@@ -83,9 +83,14 @@ def describe(fault, text):
     return f"{path}:{line_of(text, start)}: {change}    [{line}]"
 
 
+# A planted fault may send a test's game to the player's own kept game: the tests keep theirs in
+# the build tree instead.
+TEST_ENVIRONMENT = dict(os.environ, XDG_STATE_HOME=str(BUILD / "state"), HOME=str(BUILD / "home"))
+
+
 def run(command, timeout=None):
     return subprocess.run(command, cwd=ROOT, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                          timeout=timeout).returncode
+                          timeout=timeout, env=TEST_ENVIRONMENT).returncode
 
 
 def build_and_test():
