@@ -1,4 +1,4 @@
-// The record in the browser's local storage for the page's site, kept by the page (web/page.mjs),
+// The record in the browser's local storage for the page's site, kept by the page (web/kept.mjs),
 // which also holds the one-game lock for as long as it is open: a second tab is told so by the
 // page and never starts a game. Each call below is one synchronous call of the page's store.
 #include "host/WebStore.hpp"
@@ -63,10 +63,10 @@ public:
 
     Move moveAside(const std::string& name) override {
         const std::string answer = callStore("moveAside", name);
-        if (answer == "moved" || answer == "nameTaken" || answer == "noRecord") {
-            return answer == "moved" ? Move::moved : answer == "nameTaken" ? Move::nameTaken : Move::noRecord;
-        }
-        return Move::failed;
+        return answer == "moved"       ? Move::moved
+               : answer == "nameTaken" ? Move::nameTaken
+               : answer == "noRecord"  ? Move::noRecord
+                                       : Move::failed;
     }
 
     std::vector<std::string> namesSetAside() override {

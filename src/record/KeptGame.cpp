@@ -60,16 +60,12 @@ std::optional<std::string> setAside(RecordStore& store, RecordStore::Move& outco
     return store.whereIs(name);
 }
 
-std::optional<std::string> setAside(RecordStore& store) {
-    RecordStore::Move outcome{};
-    return setAside(store, outcome);
-}
-
 // A record that cannot be resumed makes way for a new game; false when it cannot be set aside
 // either, and is marked so that it is never resumed.
 bool setAsideForNewGame(const Keeping& keeping, const std::string& why) {
     const std::string cannot = "your unfinished game cannot be resumed (" + why + ")";
-    if (const auto where = setAside(*keeping.store)) {
+    RecordStore::Move outcome{};
+    if (const auto where = setAside(*keeping.store, outcome)) {
         keeping.tell(cannot + "; it is set aside as " + *where + ", and a new game begins");
         return true;
     }

@@ -106,15 +106,15 @@ Replay read(std::string_view text) {
     int number = 0;
     for (std::size_t end; (end = text.find('\n', at)) != std::string_view::npos; at = end + 1, ++number) {
         const std::string_view whole = text.substr(at, end - at);
-        long long began = 0;
         if (number == 0 && whole != formatLine) {
             replay.state = whole.starts_with(formatName) ? Replay::State::otherFormat : Replay::State::damaged;
             return replay;
         }
-        if (number == 1 && !(whole.starts_with(beganWord) && readNumber(whole.substr(beganWord.size()), began))) {
-            return replay;
-        }
         if (number == 1) {
+            long long began = 0;
+            if (!whole.starts_with(beganWord) || !readNumber(whole.substr(beganWord.size()), began)) {
+                return replay;
+            }
             replay.began = static_cast<std::time_t>(began);
             replay.state = Replay::State::resumable;
         }
