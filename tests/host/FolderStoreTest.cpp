@@ -1,48 +1,14 @@
 // The folder a native game is kept in, played through the record layer as a person plays: a record
 // that cannot be resumed is set aside beside the others, never over one, the newest five are kept,
 // and a folder the game cannot use is said once while the game plays on.
-#include "FuzzGame.hpp"
-#include "host/FolderStore.hpp"
+#include "support/KeptFolder.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
-#include <sstream>
 
 namespace zandrel::testing {
-
-// A folder of the test's own, gone afterwards.
-struct TestFolder {
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 ("zandrel-store-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                  "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    TestFolder() { std::filesystem::remove_all(path); }
-    TestFolder(const TestFolder&) = delete;
-    TestFolder& operator=(const TestFolder&) = delete;
-    TestFolder(TestFolder&&) = delete;
-    TestFolder& operator=(TestFolder&&) = delete;
-    ~TestFolder() { std::filesystem::remove_all(path); }
-};
-
-std::string contentsOf(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void write(const std::filesystem::path& file, const std::string& text) {
-    std::ofstream(file, std::ios::binary) << text;
-}
-
-// A Knight chosen, then a no at the class question: the answers end at the class menu.
-std::string playKnightInto(const std::filesystem::path& folder) {
-    const std::vector<std::uint8_t> answers = {'k', '\n', 'n', '\n'};
-    const std::unique_ptr<RecordStore> store = folderStore(folder);
-    std::ostringstream screen;
-    EXPECT_EQ(fuzz::playKept(answers, *store, screen).status, 2);
-    return screen.str();
-}
 
 TEST(FolderStore, RecordsThatCannotBeResumedAreSetAsideNeverOverAnotherAndTheNewestFiveAreKept) {
     const TestFolder folder;

@@ -1,7 +1,6 @@
 // The POSIX folder: where it is, private to the player, and a record path that is a symbolic link
 // or a FIFO is never written through nor waited on.
-#include "FuzzGame.hpp"
-#include "host/FolderStore.hpp"
+#include "support/KeptFolder.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,9 +12,6 @@
 #include <unistd.h>
 
 namespace zandrel::testing {
-
-std::string contentsOf(const std::filesystem::path& file);
-std::string playKnightInto(const std::filesystem::path& folder);
 
 namespace {
 
@@ -42,9 +38,8 @@ TEST(PosixStore, TheGameIsKeptUnderXdgStateHomeOrHomeWhenThatIsNotAbsolute) {
 }
 
 TEST(PosixStore, TheRecordIsPrivateAndNeverOpenedThroughALinkOrAFifo) {
-    const std::filesystem::path root =
-        std::filesystem::temp_directory_path() / ("zandrel-posix-" + std::to_string(getpid()));
-    std::filesystem::remove_all(root);
+    const TestFolder test;
+    const std::filesystem::path& root = test.path;
     const std::filesystem::path folder = root / "state" / "zandrel";
     const mode_t umaskBefore = umask(0277); // private whatever the umask, even one that takes the owner's bits
     playKnightInto(folder);
@@ -68,7 +63,6 @@ TEST(PosixStore, TheRecordIsPrivateAndNeverOpenedThroughALinkOrAFifo) {
     EXPECT_THAT(playKnightInto(folder), ::testing::HasSubstr("its record cannot be read: " + (folder / "game").string() +
                                                              ": not a regular file"));
     EXPECT_TRUE(std::filesystem::is_regular_file(folder / "game"));
-    std::filesystem::remove_all(root);
 }
 
 } // namespace
