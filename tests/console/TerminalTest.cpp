@@ -70,6 +70,10 @@ public:
     bool jobStopped() {
         return eventually([&] { return !noted("stopped").empty(); });
     }
+    // The job goes on in the background (bg): any stop from now on is a stop of its own.
+    bool jobInBackground() {
+        return eventually([&] { return !noted("background").empty(); });
+    }
     void tell(const std::string& word) {
         run("rm -f " + file("stopped") + "; echo " + word + " > " + file("word.part") + "; mv " + file("word.part") +
             " " + file("word"));
@@ -263,6 +267,7 @@ TEST(RealTerminal, AGameStartedByALauncherStopsAndGoesOnAtAPauseAndEndsByQuitCle
     game.tmux("send-keys C-z");
     ASSERT_TRUE(game.jobStopped());
     game.tell("bg");
+    ASSERT_TRUE(game.jobInBackground());
     EXPECT_TRUE(game.gameStopped());
     EXPECT_EQ(game.settings(), game.noted("before")) << "the background game turned off the shell's echo";
     game.tell("fg");

@@ -10,7 +10,7 @@
 #   nohup     outliving its terminal, so that it meets the end of its input instead.
 # While the job is stopped, the script waits for a word in the file FOLDER/word, which the test
 # writes whole: fg continues the job in the foreground; bg continues it in the background and waits
-# for the next word.
+# for the next word, noting that it did (background).
 # The shell is not interactive, so it repairs the terminal only where an interactive shell does, when
 # the job stops, and only after noting it: what it notes is what the game left.
 if [ "$1" = as-game ]; then
@@ -29,12 +29,12 @@ else
 fi
 mkdir -p "$folder" && cd "$folder" || exit
 
+# The word is taken by renaming it, so that a word the test writes while this one is read is kept.
 next_word() {
-  while [ ! -e word ]; do
+  until mv word word.taken 2>/dev/null; do
     sleep 0.05
   done
-  read -r word <word
-  rm -f word
+  read -r word <word.taken
 }
 
 stty -a >before
@@ -56,6 +56,7 @@ while [ "$status" -gt 128 ]; do
   next_word
   if [ "$word" = bg ]; then
     bg >/dev/null
+    echo bg >background
     next_word
   fi
   fg >/dev/null
