@@ -53,9 +53,10 @@ public:
     std::string tmux(const std::string& command) { return run("tmux -f /dev/null -L " + name_ + " " + command); }
     std::string noted(const std::string& name) { return run("cat " + folder_ + "/" + name + " 2>/dev/null"); }
     std::string file(const std::string& name) const { return folder_ + "/" + name; }
-    // The screen up to where the game waits.
+    // What the terminal shows up to where the game waits, the rows scrolled off its top included:
+    // since the game's last clear, which wipes the scrollback too.
     std::string screen() {
-        const std::string shown = tmux("capture-pane -p");
+        const std::string shown = tmux("capture-pane -p -S -");
         return shown.substr(0, shown.find_last_not_of('\n') + 1);
     }
     bool shows(const std::string& text) { return eventually([&] { return screen().find(text) != std::string::npos; }); }
@@ -177,7 +178,7 @@ void playUntil(TmuxGame& game, const std::string& wanted, bool atPause) {
             now = game.screen();
             return now != answered && (now.ends_with(pausePrompt) || now.ends_with("response:") ||
                                        now.ends_with("before battle."));
-        })) << now;
+        })) << now << "\n(the game's exit status, if it ended: " << game.noted("status") << ")";
         if (now.find(wanted) != std::string::npos && now.ends_with(pausePrompt) == atPause) {
             return;
         }
@@ -188,23 +189,11 @@ void playUntil(TmuxGame& game, const std::string& wanted, bool atPause) {
     FAIL() << "never saw " << wanted << " with the game waiting";
 }
 
-// A kept game survives kill -9 at a pause and a closed terminal at a question: the next start shows
-// the very screen, the same die included, and the game goes on. While it is stopped with Ctrl-Z, a
-// second game is refused, and told how to bring the first one back.
+// A kept game survives a closed terminal at a question and kill -9 at a pause: the next start
+// shows the very screen, the same die included, and the game goes on. While it is stopped with
+// Ctrl-Z, a second game is refused, and told how to bring the first one back.
 TEST(RealTerminal, AKeptGameComesBackAfterAKillOrAHangupAndOnlyOneIsPlayedAtATime) {
     REQUIRE_TMUX();
-    TmuxGame first("job");
-    ASSERT_TRUE(first.shows(pausePrompt));
-    first.tmux("send-keys x");
-    ASSERT_TRUE(first.shows("[U]ndead"));
-    first.tmux("send-keys k Enter");
-    ASSERT_TRUE(first.shows("Knight?"));
-    first.tmux("send-keys y Enter");
-    playUntil(first, "You rolled a ", true);
-    const std::string rolled = first.screen();
-    first.signal("KILL", "game");
-    ASSERT_TRUE(first.endedWith("137"));
-
     // The screen since the game's last clear, under the line that tells it is resumed (which is not
     // the game's, so a game resumed twice shows it once).
     const std::string resumed = "Resuming your unfinished game, started ";
@@ -214,17 +203,29 @@ TEST(RealTerminal, AKeptGameComesBackAfterAKillOrAHangupAndOnlyOneIsPlayedAtATim
         EXPECT_EQ(now.substr(now.find('\n') + 1), left.starts_with(resumed) ? left.substr(left.find('\n') + 1) : left);
         EXPECT_TRUE(now.starts_with(resumed) && now.find(" (zandrel --new starts another).\n") != std::string::npos);
     };
+
+    // The first question of every game, so that no throw of the dice can end it before it is asked.
+    TmuxGame first("job");
+    ASSERT_TRUE(first.shows(pausePrompt));
+    first.tmux("send-keys x");
+    ASSERT_TRUE(first.shows("[U]ndead"));
+    first.tmux("send-keys k Enter");
+    ASSERT_TRUE(first.shows("Knight?"));
+    const std::string asked = first.screen();
+    first.tmux("kill-pane");
+    ASSERT_TRUE(first.gameGone()) << "the hangup ends the game, and with it its hold on the record";
+
     TmuxGame second("job", "'" ZANDREL_BINARY "'", &first);
-    resumes(second, rolled);
-    playUntil(second, "What is your response:", false);
-    const std::string asked = second.screen();
-    second.tmux("kill-pane");
-    ASSERT_TRUE(second.gameGone()) << "the hangup ends the game, and with it its hold on the record";
+    resumes(second, asked);
+    second.tmux("send-keys y Enter");
+    playUntil(second, "You rolled a ", true);
+    const std::string rolled = second.screen();
+    second.signal("KILL", "game");
+    ASSERT_TRUE(second.endedWith("137"));
 
     TmuxGame third("job", "'" ZANDREL_BINARY "'", &first);
-    resumes(third, asked);
-    third.tmux("send-keys n Enter");
-    playUntil(third, "", true);
+    resumes(third, rolled);
+    ASSERT_TRUE(third.inSingleKeyMode());
     third.tmux("send-keys C-z");
     ASSERT_TRUE(third.jobStopped());
     TmuxGame refused("job", "'" ZANDREL_BINARY "' --new", &first);
@@ -234,6 +235,9 @@ TEST(RealTerminal, AKeptGameComesBackAfterAKillOrAHangupAndOnlyOneIsPlayedAtATim
                                     "); a game stopped with Ctrl-Z comes back with fg");
     third.tell("fg");
     EXPECT_TRUE(third.waitsAtPause());
+    const std::string waiting = third.screen();
+    third.tmux("send-keys x");
+    EXPECT_TRUE(eventually([&] { return third.screen() != waiting; })) << "the game goes on after fg and a key";
 }
 
 // Under a launcher the stop reaches the launcher and the game apart: the shell may have taken the
