@@ -72,29 +72,45 @@ export function keptGame() {
         return failed(error);
       }
     },
+    // Needs no more room than the record already takes.
+    rewriteStart(text) {
+      try {
+        const record = storage().getItem(recordKey);
+        if (record === null) {
+          return failed('there is no record');
+        }
+        kept = text.slice(0, record.length) + record.slice(text.length);
+        storage().setItem(recordKey, kept);
+        return 'ok';
+      } catch (error) {
+        return failed(error);
+      }
+    },
     namesSetAside() {
       try {
-        return Object.keys(storage())
+        const names = Object.keys(storage())
           .filter((key) => key.startsWith(prefix + setAsidePrefix))
-          .map((key) => key.slice(prefix.length))
-          .join('\n');
-      } catch {
-        return '';
+          .map((key) => key.slice(prefix.length));
+        return `names:${names.join('\n')}`;
+      } catch (error) {
+        return failed(error);
       }
     },
     removeSetAside(name) {
       try {
         storage().removeItem(prefix + name);
-      } catch {
-        // Gone already, or no storage at all: nothing is left to remove.
+        return 'ok';
+      } catch (error) {
+        return failed(error);
       }
     },
     remove() {
-      kept = null;
       try {
         storage().removeItem(recordKey);
-      } catch {
-        // As above.
+        kept = null;
+        return 'ok';
+      } catch (error) {
+        return failed(error);
       }
     },
   };

@@ -1,11 +1,14 @@
-// The record in the XDG state folder of a POSIX system, private to the player. The folder is
-// opened once and everything in it is reached through it; the record is opened only as a regular
-// file, never through a symbolic link and never waiting on a FIFO; every write is synced before
-// the game shows what follows it.
+// The record in the XDG state folder of a POSIX system, private to the player. The folder is opened
+// once and everything in it is reached through it; a folder that others may write to is not used;
+// files are opened only as regular ones, never through a symbolic link and never waiting on a FIFO;
+// every write is synced before the game shows what follows it, and a record is moved aside by a
+// rename that replaces nothing and needs no new file.
 #include "host/FolderStore.hpp"
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -45,19 +48,26 @@ public:
         if (lockFd_ >= 0) {
             return {Lock::State::taken, {}};
         }
-        if (!makeFolder() || !openRegular(lockName, O_RDWR | O_CREAT, lockFd_)) {
+        // A limit on the size of files the player set makes a write fail, which the game says; it
+        // must not end the game unsaid.
+        std::signal(SIGXFSZ, SIG_IGN);
+        if (!makeFolder() || !folderIsPrivate()) {
+            return {Lock::State::unusable, problem_};
+        }
+        // The folder itself is locked, so that a lock file deleted under a game still keeps out a
+        // second one; so is the lock file, which is all that a game of 2.1.0 locks.
+        if (flock(folderFd_, LOCK_EX | LOCK_NB) != 0) {
+            return refused(".");
+        }
+        if (!openRegular(lockName, O_RDWR | O_CREAT, lockFd_) || !singleLink(lockFd_, lockName)) {
+            flock(folderFd_, LOCK_UN);
             return {Lock::State::unusable, problem_};
         }
         fchmod(lockFd_, 0600); // whatever the umask
         if (flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK) {
-                fail(lockName);
-                return {Lock::State::unusable, problem_};
-            }
-            char holder[24] = "";
-            const ssize_t got = pread(lockFd_, holder, sizeof holder - 1, 0);
-            holder[got > 0 ? got : 0] = '\0';
-            return {Lock::State::heldElsewhere, std::string(holder, std::strcspn(holder, "\n"))};
+            const Lock held = refused(lockName);
+            unlock();
+            return held;
         }
         const std::string me = std::to_string(getpid()) + "\n";
         if (ftruncate(lockFd_, 0) != 0 || pwrite(lockFd_, me.data(), me.size(), 0) < 0) {
@@ -70,6 +80,9 @@ public:
         if (lockFd_ >= 0) {
             close(lockFd_);
             lockFd_ = -1;
+        }
+        if (folderFd_ >= 0) {
+            flock(folderFd_, LOCK_UN);
         }
     }
 
@@ -125,7 +138,7 @@ public:
             return fail(recordName);
         }
         // The first time, the record's name in the folder is made durable too.
-        if (!folderSynced_ && fsync(folderFd_) != 0) {
+        if (!folderSynced_ && !syncFolder()) {
             return fail(".");
         }
         folderSynced_ = true;
@@ -140,41 +153,57 @@ public:
         if (fstatat(folderFd_, recordName, &status, AT_SYMLINK_NOFOLLOW) != 0) {
             return errno == ENOENT ? Move::noRecord : failedMove(recordName);
         }
-        // The new name is claimed first, so that renaming onto it replaces nothing but the claim.
-        const int claim = openat(folderFd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | newFile, 0600);
-        if (claim < 0) {
-            return errno == EEXIST ? Move::nameTaken : failedMove(name);
+        if (!renameWithoutReplacing(name)) {
+            return errno == EEXIST ? Move::nameTaken : failedMove(recordName);
         }
-        close(claim);
-        if (renameat(folderFd_, recordName, folderFd_, name.c_str()) != 0) {
-            const Move failed = failedMove(recordName);
-            unlinkat(folderFd_, name.c_str(), 0);
-            return failed;
-        }
-        fsync(folderFd_);
-        return Move::moved;
+        return syncFolder() ? Move::moved : failedMove(".");
     }
 
-    std::vector<std::string> namesSetAside() override {
-        std::vector<std::string> names;
-        DIR* listing = fdopendir(dup(folderFd_));
-        if (listing == nullptr) {
-            return names;
+    bool rewriteStart(std::string_view text) override {
+        closeRecord();
+        int fd = -1;
+        if (!openRegular(recordName, O_WRONLY, fd)) {
+            return false;
         }
+        struct stat status {};
+        bool written = fstat(fd, &status) == 0;
+        const auto over = std::min(text.size(), static_cast<std::size_t>(std::max<off_t>(0, status.st_size)));
+        written = written && pwrite(fd, text.data(), over, 0) == static_cast<ssize_t>(over) && fsync(fd) == 0;
+        if (!written) {
+            fail(recordName);
+        }
+        close(fd);
+        return written;
+    }
+
+    std::optional<std::vector<std::string>> namesSetAside() override {
+        std::vector<std::string> names;
+        const int fd = dup(folderFd_);
+        DIR* listing = fd >= 0 ? fdopendir(fd) : nullptr;
+        if (listing == nullptr) {
+            if (fd >= 0) {
+                close(fd);
+            }
+            fail(".");
+            return std::nullopt;
+        }
+        rewinddir(listing); // the folder's own descriptor may have read it before
+        errno = 0;
         while (const dirent* entry = readdir(listing)) {
             if (std::string_view(entry->d_name).starts_with(setAsidePrefix)) {
                 names.emplace_back(entry->d_name);
             }
         }
+        const bool whole = errno == 0 || fail(".");
         closedir(listing);
-        return names;
+        return whole ? std::optional(names) : std::nullopt;
     }
 
-    void removeSetAside(const std::string& name) override { unlinkat(folderFd_, name.c_str(), 0); }
+    bool removeSetAside(const std::string& name) override { return removeFile(name.c_str()); }
 
-    void remove() override {
+    bool remove() override {
         closeRecord();
-        unlinkat(folderFd_, recordName, 0);
+        return removeFile(recordName);
     }
 
     std::string whereIs(const std::string& name) const override { return folder_ + "/" + name; }
@@ -199,6 +228,96 @@ private:
         folderFd_ = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         return folderFd_ >= 0 || failAt(folder_);
     }
+
+    // A folder another user owns, or that others may write to, could be given a record or a lock
+    // that is not the player's: it is not used.
+    bool folderIsPrivate() {
+        struct stat status {};
+        if (fstat(folderFd_, &status) != 0) {
+            return failAt(folder_);
+        }
+        if (status.st_uid != geteuid()) {
+            problem_ = folder_ + ": it belongs to another user";
+        } else if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+            problem_ = folder_ + ": others may write to it";
+        } else {
+            return true;
+        }
+        return false;
+    }
+
+    // A lock file with another name elsewhere would lock, and be written over, through that name.
+    bool singleLink(int& fd, const char* name) {
+        struct stat status {};
+        if (fstat(fd, &status) == 0 && status.st_nlink == 1) {
+            return true;
+        }
+        close(fd);
+        fd = -1;
+        problem_ = whereIs(name) + ": it has more than one link";
+        return false;
+    }
+
+    // The lock on the folder or on the file is not to be had: another game holds it, or the system
+    // refuses it.
+    Lock refused(const char* name) {
+        if (errno != EWOULDBLOCK) {
+            fail(name);
+            return {Lock::State::unusable, problem_};
+        }
+        char holder[24] = "";
+        const int fd = openat(folderFd_, lockName, O_RDONLY | newFile);
+        const ssize_t got = fd >= 0 ? pread(fd, holder, sizeof holder - 1, 0) : -1;
+        if (fd >= 0) {
+            close(fd);
+        }
+        holder[got > 0 ? got : 0] = '\0';
+        return {Lock::State::heldElsewhere, std::string(holder, std::strcspn(holder, "\n"))};
+    }
+
+    // Renames the record, failing with EEXIST rather than replace a file of that name. Where the
+    // system or the file system has no such rename, the name is claimed first with a new file.
+    bool renameWithoutReplacing(const std::string& name) {
+        if (renameExclusive(name)) {
+            return true;
+        }
+        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+            return false; // errno says why: EEXIST when the name is taken
+        }
+        const int claim = openat(folderFd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | newFile, 0600);
+        if (claim < 0) {
+            return false;
+        }
+        close(claim);
+        if (renameat(folderFd_, recordName, folderFd_, name.c_str()) != 0) {
+            const int error = errno;
+            unlinkat(folderFd_, name.c_str(), 0);
+            errno = error;
+            return false;
+        }
+        return true;
+    }
+
+    bool renameExclusive(const std::string& name) {
+        errno = 0;
+#if defined(__APPLE__)
+        return renameatx_np(folderFd_, recordName, folderFd_, name.c_str(), RENAME_EXCL) == 0;
+#elif defined(__linux__)
+        return renameat2(folderFd_, recordName, folderFd_, name.c_str(), RENAME_NOREPLACE) == 0;
+#else
+        errno = ENOSYS;
+        return false;
+#endif
+    }
+
+    bool removeFile(const char* name) {
+        if (unlinkat(folderFd_, name, 0) != 0 && errno != ENOENT) {
+            return fail(name);
+        }
+        return syncFolder() || fail(".");
+    }
+
+    bool syncFolder() const { return fsync(folderFd_) == 0; }
 
     // Opens a file of the folder, which must be a regular one.
     bool openRegular(const char* name, int how, int& fd) {

@@ -69,9 +69,15 @@ public:
                                        : Move::failed;
     }
 
-    std::vector<std::string> namesSetAside() override {
+    bool rewriteStart(std::string_view text) override { return callStore("rewriteStart", text) == "ok"; }
+
+    std::optional<std::vector<std::string>> namesSetAside() override {
         std::vector<std::string> names;
-        const std::string all = callStore("namesSetAside");
+        std::string all = callStore("namesSetAside");
+        if (!all.starts_with("names:")) {
+            return std::nullopt;
+        }
+        all.erase(0, 6);
         for (std::size_t at = 0; at < all.size();) {
             const std::size_t end = std::min(all.find('\n', at), all.size());
             names.push_back(all.substr(at, end - at));
@@ -80,8 +86,8 @@ public:
         return names;
     }
 
-    void removeSetAside(const std::string& name) override { callStore("removeSetAside", name); }
-    void remove() override { callStore("remove"); }
+    bool removeSetAside(const std::string& name) override { return callStore("removeSetAside", name) == "ok"; }
+    bool remove() override { return callStore("remove") == "ok"; }
     std::string whereIs(const std::string& name) const override { return name + " in this browser's storage"; }
 };
 

@@ -1,6 +1,7 @@
 // The record in the player's local application data on Windows (%LOCALAPPDATA%\Zandrel). The lock
-// is a byte range of its own file, held with LockFileEx, which Windows releases when the game
-// ends however it ends; renaming never replaces a file that is there already.
+// is a byte range of its own file, held with LockFileEx, which Windows releases when the game ends
+// however it ends, and which no one can delete while a game holds it open; renaming never replaces
+// a file that is there already.
 #include "host/FolderStore.hpp"
 
 #include <cstdlib>
@@ -145,31 +146,60 @@ public:
         return Move::failed;
     }
 
-    std::vector<std::string> namesSetAside() override {
+    bool rewriteStart(std::string_view text) override {
+        closeRecord();
+        const HANDLE file = open(recordName, GENERIC_WRITE, OPEN_EXISTING);
+        if (file == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        LARGE_INTEGER size{};
+        DWORD wrote = 0;
+        bool written = GetFileSizeEx(file, &size) != 0;
+        const auto over = static_cast<DWORD>(std::min<LONGLONG>(static_cast<LONGLONG>(text.size()), size.QuadPart));
+        written = written && WriteFile(file, text.data(), over, &wrote, nullptr) != 0 && wrote == over &&
+                  FlushFileBuffers(file) != 0;
+        if (!written) {
+            fail(recordName);
+        }
+        CloseHandle(file);
+        return written;
+    }
+
+    std::optional<std::vector<std::string>> namesSetAside() override {
         std::vector<std::string> names;
         std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(folder_, error)) {
-            const std::string name = utf8(entry.path().filename());
+        for (std::filesystem::directory_iterator entry(folder_, error), end; !error && entry != end;
+             entry.increment(error)) {
+            const std::string name = utf8(entry->path().filename());
             if (name.starts_with(setAsidePrefix)) {
                 names.push_back(name);
             }
         }
+        if (error) {
+            problem_ = utf8(folder_) + ": " + error.message();
+            return std::nullopt;
+        }
         return names;
     }
 
-    void removeSetAside(const std::string& name) override { DeleteFileW((folder_ / name).c_str()); }
+    bool removeSetAside(const std::string& name) override { return removeFile(name); }
 
-    void remove() override {
+    bool remove() override {
         closeRecord();
-        DeleteFileW((folder_ / recordName).c_str());
+        return removeFile(recordName);
     }
 
     std::string whereIs(const std::string& name) const override { return utf8(folder_ / name); }
 
 private:
-    // Opens a file of the folder, which must be a file on disk (not a device or a pipe).
+    bool removeFile(const std::filesystem::path& name) {
+        return DeleteFileW((folder_ / name).c_str()) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND || fail(name);
+    }
+
+    // Opens a file of the folder, which must be a file on disk (not a device or a pipe). None of
+    // them may be deleted while the game has it open: least of all the lock.
     HANDLE open(const wchar_t* name, DWORD access, DWORD how) {
-        const DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        const DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE;
         const HANDLE file =
             CreateFileW((folder_ / name).c_str(), access, shared, nullptr, how, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {

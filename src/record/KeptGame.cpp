@@ -2,6 +2,7 @@
 
 #include "console/HandedText.hpp"
 #include "flow/Driver.hpp"
+#include "record/Archive.hpp"
 #include "record/Record.hpp"
 #include "record/RecordStore.hpp"
 #include "state/GameState.hpp"
@@ -23,54 +24,23 @@ using record::Event;
 using record::Kind;
 using record::Replay;
 
-// The newest records set aside are kept; older ones go to make room for another.
-constexpr std::size_t keptAside = 5;
-
-// Removes the oldest records set aside until only `room` are left.
-void keepNewest(RecordStore& store, std::vector<std::string>& names, std::size_t room) {
-    while (names.size() > room) {
-        store.removeSetAside(names.front());
-        names.erase(names.begin());
-    }
-}
-
-std::optional<std::string> setAside(RecordStore& store, RecordStore::Move& outcome) {
-    std::vector<std::string> names = store.namesSetAside();
-    std::sort(names.begin(), names.end());
-    // Numbered after the last one set aside in the same second, so that names keep their order.
-    const std::time_t now = std::time(nullptr);
-    const std::string zeroth = record::setAsideName(now, 0);
-    const std::string_view thisSecond = std::string_view(zeroth).substr(0, zeroth.rfind('-') + 1);
-    int first = 1;
-    for (const std::string& name : names) {
-        if (name.starts_with(thisSecond)) {
-            first = std::max(first, 1 + std::atoi(name.c_str() + thisSecond.size()));
-        }
-    }
-    const std::string name = record::setAsideName(now, first);
-    outcome = store.moveAside(name);
-    if (outcome == RecordStore::Move::failed && names.size() >= keptAside) {
-        keepNewest(store, names, keptAside - 1); // a page's storage may have no room for one more
-        outcome = store.moveAside(name);
-    }
-    if (outcome != RecordStore::Move::moved) {
-        return std::nullopt;
-    }
-    keepNewest(store, names, keptAside - 1);
-    return store.whereIs(name);
-}
+// The most of the screen a resumed game shows again: more than any terminal keeps above its
+// last clear, yet little beside the memory of a page.
+constexpr std::size_t heldScreen = 128 * 1024;
 
 // A record that cannot be resumed makes way for a new game; false when it cannot be set aside
-// either, and is marked so that it is never resumed.
+// either, so that the new game is not kept.
 bool setAsideForNewGame(const Keeping& keeping, const std::string& why) {
     const std::string cannot = "your unfinished game cannot be resumed (" + why + ")";
-    RecordStore::Move outcome{};
-    if (const auto where = setAside(*keeping.store, outcome)) {
-        keeping.tell(cannot + "; it is set aside as " + *where + ", and a new game begins");
+    const archive::Unresumable made = archive::makeUnresumable(*keeping.store, true);
+    if (made.way == archive::Unresumable::Way::setAside) {
+        keeping.tell(cannot + "; it is set aside as " + made.where + ", and a new game begins");
+        return true;
+    }
+    if (made.way == archive::Unresumable::Way::gone) {
         return true;
     }
     keeping.tell(cannot + " nor set aside (" + keeping.store->lastProblem() + "), so this game is not kept");
-    (void)keeping.store->append(record::stoppedLine);
     return false;
 }
 
@@ -83,9 +53,9 @@ public:
     KeptGame(const Keeping& keeping, std::optional<Replay> replay)
         : keeping_(keeping), store_(*keeping.store), host_(seams()), live_(!replay), began_(std::time(nullptr)) {
         if (replay) {
-            events_ = std::move(replay->events);
             kept_ = replay->length;
             began_ = replay->began;
+            replay_ = std::move(*replay);
         }
     }
 
@@ -93,9 +63,9 @@ public:
 
     void pause() override {
         if (replays(Kind::pause)) {
-            ++next_;
-            held_ += pausePrompt;
-            held_ += '\n';
+            replay_.take();
+            hold(pausePrompt);
+            hold("\n");
             return;
         }
         host_.platform->pause();
@@ -104,6 +74,7 @@ public:
 
     void clearScreen() override {
         if (live_) {
+            keepPending(); // the screen the player is shown is the one a resumed game shows again
             host_.platform->clearScreen();
         } else {
             held_.clear();
@@ -112,9 +83,9 @@ public:
 
     [[noreturn]] void endProcess(int status) override {
         if (!live_) {
-            cannotResume(next_ < events_.size() ? "its record no longer fits the game" : "that game had already ended");
+            cannotResume(replay_.done() ? "that game had already ended" : "its record no longer fits the game");
         }
-        if (status == 0 || status == 1) {
+        if ((status == 0 || status == 1) && recording_) {
             recording_ = false;
             store_.remove(); // a finished game is forgotten
         }
@@ -126,7 +97,7 @@ public:
     // The game's text on its way to the screen.
     void show(std::string_view text) {
         if (!live_) {
-            held_ += text;
+            hold(text);
             return;
         }
         keepPending();
@@ -144,16 +115,16 @@ public:
         if (!replays(Kind::answer)) {
             return false;
         }
-        line = events_[next_++].answer;
-        held_ += record::echoed(line) + "\n";
+        line = replay_.take().answer;
+        hold(record::echoed(line) + "\n");
         line += '\n';
         return true;
     }
-    void answered(std::string_view kept) { keep({Kind::answer, std::string(kept), 0}); }
+    void answered(std::string_view typed) { keep({Kind::answer, std::string(typed), 0}); }
 
     int draw() {
         if (replays(Kind::draw)) {
-            return events_[next_++].draw;
+            return replay_.take().draw;
         }
         const int value = host_.drawChance();
         keep({Kind::draw, {}, value});
@@ -169,14 +140,23 @@ private:
         if (live_) {
             return false;
         }
-        if (next_ == events_.size()) {
+        if (replay_.done()) {
             goLive();
             return false;
         }
-        if (events_[next_].kind != kind) {
+        if (replay_.nextKind() != kind) {
             cannotResume("its record no longer fits the game");
         }
         return true;
+    }
+
+    // The screen since the last clear, as far back as a terminal would keep it.
+    void hold(std::string_view text) {
+        held_ += text;
+        if (held_.size() > 2 * heldScreen) {
+            const std::size_t lineStart = held_.find('\n', held_.size() - heldScreen);
+            held_.erase(0, lineStart == std::string::npos ? held_.size() - heldScreen : lineStart + 1);
+        }
     }
 
     // The screen as the player left it: cleared, a line to say what happened, and the text
@@ -189,7 +169,7 @@ private:
         if (const std::tm* local = std::localtime(&began_)) {
             std::strftime(started, sizeof started, "%Y-%m-%d %H:%M", local);
         }
-        out() << "Resuming your unfinished game, started " << started;
+        out() << "Resuming your game, started " << started;
         out() << (keeping_.anotherGame.empty() ? "" : " (" + std::string(keeping_.anotherGame) + ")") << ".\n";
         out() << std::exchange(held_, {});
         out().flush(); // on the screen before the game waits for the player
@@ -224,20 +204,26 @@ private:
     }
 
     // A record that stops in the middle of the game no longer holds all that the player has
-    // seen: it must never be resumed.
+    // seen: it must never be resumed, and the game shows nothing more until it is sure of that.
     void stopKeeping(const std::string& why) {
         recording_ = false;
         pending_.clear();
         const std::string gone = "this game can no longer be kept, so it cannot be resumed (" + why + ")";
-        RecordStore::Move outcome{};
-        if (const auto where = setAside(store_, outcome)) {
-            keeping_.tell(gone + "; what was kept of it is set aside as " + *where);
+        const archive::Unresumable made = archive::makeUnresumable(store_, kept_ > 0);
+        switch (made.way) {
+        case archive::Unresumable::Way::setAside:
+            keeping_.tell(gone + "; what was kept of it is set aside as " + made.where);
             return;
+        case archive::Unresumable::Way::gone:
+        case archive::Unresumable::Way::marked:
+            keeping_.tell(gone);
+            return;
+        case archive::Unresumable::Way::failed:
+            break;
         }
-        if (outcome != RecordStore::Move::noRecord) {
-            (void)store_.append(record::stoppedLine);
-        }
-        keeping_.tell(gone);
+        keeping_.tell("this game can no longer be kept (" + why + "), nor its record stopped from being resumed (" +
+                      store_.lastProblem() + "), so it ends here");
+        host_.platform->endProcess(cannotKeepStatus);
     }
 
     [[noreturn]] void cannotResume(const std::string& why) {
@@ -253,8 +239,7 @@ private:
     bool live_;
     bool recording_ = true;
     std::time_t began_;
-    std::vector<Event> events_;
-    std::size_t next_ = 0;
+    Replay replay_;
     std::string held_;    // the screen since the last clear, while the record is replayed
     std::string pending_; // events not yet written to the record
     std::size_t kept_ = 0;
@@ -274,49 +259,68 @@ private:
 };
 
 // The player's answers: from the record while it is replayed, then from the host, each kept
-// as the game keeps it (its first characters, up to the line end) once the game has it whole.
+// whole, as it was typed, once the game has it up to its line end.
 class KeptAnswers final : public std::streambuf {
 public:
     explicit KeptAnswers(KeptGame& game) : game_(game) {}
 
 protected:
     int_type underflow() override {
-        if (atLineStart_ && game_.replayAnswer(replayed_)) {
-            setg(replayed_.data(), replayed_.data(), replayed_.data() + replayed_.size());
-            return traits_type::to_int_type(replayed_.front());
-        }
-        return game_.liveAnswers().sgetc();
+        return replayedLine() ? traits_type::to_int_type(*gptr()) : game_.liveAnswers().sgetc();
     }
 
+    // Straight to the host's own read when live: a look ahead first would use up the end of input
+    // that a terminal gives only once (Ctrl-D at an empty answer), and wait for more.
     int_type uflow() override {
-        const int_type c = underflow();
-        if (gptr() != egptr()) {
+        if (replayedLine()) {
             gbump(1);
-            return c;
+            return traits_type::to_int_type(gptr()[-1]);
         }
         return passOn(game_.liveAnswers().sbumpc());
     }
 
 private:
+    bool replayedLine() {
+        if (!atLineStart_ || !game_.replayAnswer(replayed_)) {
+            return false;
+        }
+        setg(replayed_.data(), replayed_.data(), replayed_.data() + replayed_.size());
+        return true;
+    }
+
     int_type passOn(int_type c) {
         const bool ended = traits_type::eq_int_type(c, traits_type::eof());
         if (ended || traits_type::to_char_type(c) == '\n') {
             if (!ended || !atLineStart_) {
-                game_.answered(std::exchange(kept_, {})); // a last line without its line end counts too
+                game_.answered(wholeCharacters(std::exchange(typed_, {}))); // a last line without its line end too
             }
             atLineStart_ = true;
         } else {
             atLineStart_ = false;
-            if (kept_.size() < maxLineLength) {
-                kept_.push_back(traits_type::to_char_type(c));
+            if (typed_.size() <= record::maxAnswerLength) {
+                typed_.push_back(traits_type::to_char_type(c));
             }
         }
         return c;
     }
 
+    // A line longer than a record keeps loses its end, but never half a character.
+    static std::string wholeCharacters(std::string line) {
+        std::size_t end = record::maxAnswerLength;
+        if (line.size() > end) {
+            // Back over the continuation bytes of a character that runs past the end, to its first.
+            while (end > 0 && (static_cast<unsigned char>(line[end]) & 0xC0U) == 0x80U &&
+                   record::maxAnswerLength - end < 3) {
+                --end;
+            }
+            line.resize(end);
+        }
+        return line;
+    }
+
     KeptGame& game_;
     std::string replayed_;
-    std::string kept_;
+    std::string typed_;
     bool atLineStart_ = true;
 };
 
@@ -345,6 +349,13 @@ bool readRecord(const Keeping& keeping, std::optional<Replay>& resumable) {
         why = "its record cannot be read: " + contents.why;
     } else if (contents.text.size() > record::maxSize) {
         why = "its record is longer than any kept game";
+    } else if (replay.state == Replay::State::empty) {
+        // A game killed before it kept anything holds no game: nothing to resume or set aside.
+        if (store.remove() || store.cut(0)) {
+            return true;
+        }
+        keeping.tell("this game is not kept, so it cannot be resumed (" + store.lastProblem() + ")");
+        return false;
     } else if (replay.state == Replay::State::otherFormat) {
         why = "its record is of another format";
     } else if (replay.state == Replay::State::damaged) {
@@ -380,10 +391,10 @@ int playKeptGame(const Keeping& keeping, bool newGame) {
     }
     for (;;) {
         if (newGame) {
-            RecordStore::Move outcome{};
-            if (const auto where = setAside(store, outcome)) {
-                keeping.tell("your unfinished game is set aside as " + *where);
-            } else if (outcome != RecordStore::Move::noRecord) {
+            const archive::SetAside aside = archive::setAside(store);
+            if (aside.outcome == RecordStore::Move::moved) {
+                keeping.tell("your unfinished game is set aside as " + aside.where);
+            } else if (aside.outcome != RecordStore::Move::noRecord) {
                 keeping.tell("your unfinished game cannot be set aside (" + store.lastProblem() + ")" +
                              (keeping.keepsGame ? ", so this game is not kept" : ""));
                 return runGame();

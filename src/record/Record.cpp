@@ -1,11 +1,7 @@
 #include "record/Record.hpp"
 
-#include "console/Console.hpp"
-#include "record/RecordStore.hpp"
-
 #include <charconv>
 #include <climits>
-#include <cstdio>
 #include <string_view>
 
 namespace zandrel::record {
@@ -34,6 +30,7 @@ int hexValue(char c) {
 }
 
 bool unescape(std::string_view text, std::string& answer) {
+    answer.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c != '\\') {
@@ -49,7 +46,7 @@ bool unescape(std::string_view text, std::string& answer) {
             return false;
         }
     }
-    return answer.size() <= maxLineLength;
+    return answer.size() <= maxAnswerLength;
 }
 
 bool readEvent(std::string_view text, Event& event) {
@@ -68,6 +65,16 @@ bool readEvent(std::string_view text, Event& event) {
         return true;
     }
     return false;
+}
+
+// Whether the text is no more than the start of a header, as a game killed while it wrote its first
+// line leaves it.
+bool partOfAHeader(std::string_view text) {
+    const std::string start = std::string(formatLine) + "\n" + std::string(beganWord);
+    if (text.size() <= start.size()) {
+        return std::string_view(start).starts_with(text);
+    }
+    return text.starts_with(start) && text.find_first_not_of("0123456789", start.size()) == std::string_view::npos;
 }
 
 } // namespace
@@ -100,14 +107,22 @@ std::string line(const Event& event) {
     return text + "\n";
 }
 
-Replay read(std::string_view text) {
+Replay read(std::string text) {
     Replay replay;
+    if (partOfAHeader(text)) {
+        replay.state = Replay::State::empty;
+        return replay;
+    }
+    const std::string_view all(text);
+    Event scratch;
     std::size_t at = 0;
     int number = 0;
-    for (std::size_t end; (end = text.find('\n', at)) != std::string_view::npos; at = end + 1, ++number) {
-        const std::string_view whole = text.substr(at, end - at);
+    for (std::size_t end; (end = all.find('\n', at)) != std::string_view::npos; at = end + 1, ++number) {
+        const std::string_view whole = all.substr(at, end - at);
         if (number == 0 && whole != formatLine) {
-            replay.state = whole.starts_with(formatName) ? Replay::State::otherFormat : Replay::State::damaged;
+            replay.state = whole == stoppedFormatLine      ? Replay::State::stopped
+                           : whole.starts_with(formatName) ? Replay::State::otherFormat
+                                                           : Replay::State::damaged;
             return replay;
         }
         if (number == 1) {
@@ -117,18 +132,36 @@ Replay read(std::string_view text) {
             }
             replay.began = static_cast<std::time_t>(began);
             replay.state = Replay::State::resumable;
+            replay.next_ = end + 1;
         }
-        if (number >= 2 && whole == stoppedLine.substr(0, stoppedLine.size() - 1)) {
+        // What a game of 2.1.0 wrote after the events of a record it could keep no longer.
+        if (number >= 2 && whole == "stopped") {
             replay.state = Replay::State::stopped;
             return replay;
         }
-        if (number >= 2 && !readEvent(whole, replay.events.emplace_back())) {
+        if (number >= 2 && !readEvent(whole, scratch)) {
             replay.state = Replay::State::damaged;
             return replay;
         }
         replay.length = end + 1;
     }
+    if (replay.state == Replay::State::resumable && replay.done()) {
+        replay.state = Replay::State::empty; // a header without one event: nothing was kept
+    }
+    replay.text_ = std::move(text);
     return replay;
+}
+
+Kind Replay::nextKind() const {
+    return text_[next_] == 'p' ? Kind::pause : text_[next_] == 'a' ? Kind::answer : Kind::draw;
+}
+
+Event Replay::take() {
+    const std::size_t end = text_.find('\n', next_);
+    Event event;
+    readEvent(std::string_view(text_).substr(next_, end - next_), event);
+    next_ = end + 1;
+    return event;
 }
 
 std::string echoed(std::string_view answer) {
@@ -145,16 +178,6 @@ std::string echoed(std::string_view answer) {
         }
     }
     return shown;
-}
-
-std::string setAsideName(std::time_t when, int n) {
-    char stamp[32] = "";
-    if (const std::tm* utc = std::gmtime(&when)) {
-        std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", utc);
-    }
-    char count[8];
-    std::snprintf(count, sizeof count, "-%02d", n);
-    return std::string(setAsidePrefix) + stamp + count;
 }
 
 } // namespace zandrel::record

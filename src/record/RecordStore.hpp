@@ -1,18 +1,19 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zandrel {
 
-// Records set aside are named this and then the time they were set aside.
+// Records set aside are named this, then the order and the time they were set aside.
 inline constexpr std::string_view setAsidePrefix = "game-set-aside-";
 
-// Where a machine keeps the record of the game in play: a file in the player's state folder, or
-// the page's local storage. The record layer decides what goes in it and when; a store only
-// keeps the bytes, takes the one-game lock and moves records aside under the names it is given.
+// Where a machine keeps the record of the game in play: a file in the player's state folder, or the
+// page's storage. The record layer decides what goes in it and when; a store only keeps the bytes,
+// takes the one-game lock and moves records aside under the names it is given.
 class RecordStore {
 public:
     RecordStore() = default;
@@ -47,15 +48,19 @@ public:
     virtual bool sync() = 0;
     virtual std::string lastProblem() const = 0;
 
-    // Renames the record to a name of its own. Never replaces anything already under that name
-    // (nameTaken, which the game, holding the lock, never meets).
+    // Renames the record to a name of its own, and makes the new name durable. Never replaces
+    // anything already under that name (nameTaken), and needs no new file.
     enum class Move { moved, nameTaken, noRecord, failed };
     virtual Move moveAside(const std::string& name) = 0;
-    // The names of the records set aside (those that start with setAsidePrefix), in any order.
-    virtual std::vector<std::string> namesSetAside() = 0;
-    virtual void removeSetAside(const std::string& name) = 0;
-    // The record of a game that has ended.
-    virtual void remove() = 0;
+    // Writes the text over the first bytes of the record, never past its end, and makes it durable:
+    // it needs no new file and no new space. False when there is no record to write.
+    virtual bool rewriteStart(std::string_view text) = 0;
+    // The names of the records set aside (those that start with setAsidePrefix), in any order; none
+    // when they cannot be listed.
+    virtual std::optional<std::vector<std::string>> namesSetAside() = 0;
+    virtual bool removeSetAside(const std::string& name) = 0;
+    // Removes the record, durably; true also when there is none.
+    virtual bool remove() = 0;
 
     // Where a record of this name can be found, as the player is told.
     virtual std::string whereIs(const std::string& name) const = 0;

@@ -196,7 +196,7 @@ TEST(RealTerminal, AKeptGameComesBackAfterAKillOrAHangupAndOnlyOneIsPlayedAtATim
     REQUIRE_TMUX();
     // The screen since the game's last clear, under the line that tells it is resumed (which is not
     // the game's, so a game resumed twice shows it once).
-    const std::string resumed = "Resuming your unfinished game, started ";
+    const std::string resumed = "Resuming your game, started ";
     const auto resumes = [&](TmuxGame& game, const std::string& left) {
         ASSERT_TRUE(game.shows(resumed));
         const std::string now = game.screen();
@@ -307,24 +307,34 @@ TEST(RealTerminal, OnlyATerminalThatCanClearGetsTheClear) {
     }
 }
 
-// Input that ends at a question: the game's one line about it starts a line of its own on the
-// screen, while what the game wrote to its standard output stays as it was.
+// Input that ends at a question (one Ctrl-D at an empty answer): the game's one line about it
+// starts a line of its own on the screen, while what the game wrote to its standard output stays as
+// it was. So it is in a kept game, played straight in the terminal, and in one whose output goes on
+// to a pipe, which is not kept.
 TEST(RealTerminal, InputEndedAtAQuestionIsSaidOnALineOfItsOwn) {
     REQUIRE_TMUX();
-    TmuxGame game("job", "sh -c '\"$0\" | tee \"$1\"' '" ZANDREL_BINARY "' output");
-    ASSERT_TRUE(game.shows(pausePrompt) && game.inSingleKeyMode());
-    game.tmux("send-keys x");
-    ASSERT_TRUE(game.shows("[U]ndead"));
-    game.tmux("send-keys u Enter");
-    ASSERT_TRUE(game.shows("What is your response:"));
-    game.tmux("send-keys C-d");
-    EXPECT_TRUE(game.shows("What is your response:\nzandrel: input ended while the game was waiting for the player"))
-        << game.screen();
-    EXPECT_TRUE(game.endedWith("0"));
-    EXPECT_TRUE(game.noted("output").ends_with("[U]ndead\tStrength: 1 Craft: 3 Gold: 0\n"
-                                               "Are you sure you want to be a Undead?\n"
-                                               "Valid Commands: [Y]es, [N]o\nWhat is your response: "))
-        << game.noted("output");
+    for (const bool kept : {true, false}) {
+        TmuxGame game("job", kept ? "'" ZANDREL_BINARY "'" : "sh -c '\"$0\" | tee \"$1\"' '" ZANDREL_BINARY "' output");
+        ASSERT_TRUE(game.shows(pausePrompt) && game.inSingleKeyMode());
+        game.tmux("send-keys x");
+        ASSERT_TRUE(game.shows("[U]ndead"));
+        game.tmux("send-keys u Enter");
+        ASSERT_TRUE(game.shows("What is your response:"));
+        game.tmux("send-keys C-d");
+        EXPECT_TRUE(game.shows("What is your response:\nzandrel: input ended while "
+                               "the game was waiting for the player"))
+            << game.screen();
+        EXPECT_TRUE(game.endedWith(kept ? "2" : "0")) << "kept: " << kept << ", " << game.noted("status");
+        if (kept) {
+            EXPECT_EQ(game.screen().find("response:\nAre you sure"), std::string::npos)
+                << "no prompt behind the one shown";
+            continue;
+        }
+        EXPECT_TRUE(game.noted("output").ends_with("[U]ndead\tStrength: 1 Craft: 3 Gold: 0\n"
+                                                   "Are you sure you want to be a Undead?\n"
+                                                   "Valid Commands: [Y]es, [N]o\nWhat is your response: "))
+            << game.noted("output");
+    }
 }
 
 } // namespace

@@ -17,7 +17,7 @@ after(async () => {
   await server?.close();
 });
 
-const resumed = /^Resuming your unfinished game, started \d{4}-\d\d-\d\d \d\d:\d\d\.$/;
+const resumed = /^Resuming your game, started \d{4}-\d\d-\d\d \d\d:\d\d\.$/;
 const notice = (game) => game.tab.$eval('#notice', (p) => p.textContent);
 const kept = (game) =>
   game.tab.evaluate(() => Object.fromEntries(Object.keys(localStorage).map((key) => [key, localStorage.getItem(key)])));
@@ -51,7 +51,7 @@ test('a reload resumes the very screen, and the game goes on', async () => {
   assert.match(screen[0], resumed);
   assert.deepEqual(screen.slice(1), left);
   assert.equal(await game.awaiting(), waitsFor);
-  assert.match(await game.transcript(), /^Resuming your unfinished game/);
+  assert.match(await game.transcript(), /^Resuming your game/);
   await (waitsFor === 'key' ? game.press('x') : game.answer('n'));
   assert.notDeepEqual(await game.screen(), screen, 'the game goes on');
   assert.deepEqual(game.problems, []);

@@ -58,9 +58,10 @@ public:
     }
     std::string lastProblem() const override { return store_->lastProblem(); }
     Move moveAside(const std::string& name) override { return store_->moveAside(name); }
-    std::vector<std::string> namesSetAside() override { return store_->namesSetAside(); }
-    void removeSetAside(const std::string& name) override { store_->removeSetAside(name); }
-    void remove() override { store_->remove(); }
+    std::optional<std::vector<std::string>> namesSetAside() override { return store_->namesSetAside(); }
+    bool rewriteStart(std::string_view text) override { return store_->rewriteStart(text); }
+    bool removeSetAside(const std::string& name) override { return store_->removeSetAside(name); }
+    bool remove() override { return store_->remove(); }
     std::string whereIs(const std::string& name) const override { return store_->whereIs(name); }
 
 private:

@@ -86,13 +86,29 @@ private:
 
 constexpr int maxDrawBytes = 5;
 
+void before(const KeptPlay& how, record::Kind kind) {
+    if (how.beforeEvent) {
+        how.beforeEvent(kind);
+    }
+}
+
+void after(const KeptPlay& how, record::Kind kind) {
+    if (how.afterEvent) {
+        how.afterEvent(kind);
+    }
+}
+
 // A person at a terminal: each pause shows its prompt and, once a key is pressed, ends the line;
 // screen clears are marked.
 class Terminal final : public Platform {
 public:
+    explicit Terminal(const KeptPlay& how) : how_(how) {}
+
     void pause() override {
+        before(how_, record::Kind::pause);
         out() << pausePrompt;
         out().flush();
+        after(how_, record::Kind::pause);
         out() << '\n';
     }
     void clearScreen() override {
@@ -100,23 +116,31 @@ public:
         out().flush();
     }
     [[noreturn]] void endProcess(int status) override { throw GameOver{status}; }
+
+private:
+    const KeptPlay& how_;
 };
 
 // The answers as the player types them, each echoed on the screen once it is whole, as the
 // terminal shows it.
 class EchoedAnswers final : public std::streambuf {
 public:
-    EchoedAnswers(std::string answers, std::ostream& screen) : answers_(std::move(answers)), screen_(screen) {}
+    EchoedAnswers(std::string answers, std::ostream& screen, const KeptPlay& how)
+        : answers_(std::move(answers)), screen_(screen), how_(how) {}
 
 protected:
     int_type underflow() override {
         return next_ < answers_.size() ? traits_type::to_int_type(answers_[next_]) : traits_type::eof();
     }
     int_type uflow() override {
+        if (line_.empty() && !lastEchoed_) {
+            before(how_, record::Kind::answer);
+        }
         if (next_ == answers_.size()) {
             if (next_ > 0 && answers_.back() != '\n' && !lastEchoed_) {
                 screen_ << record::echoed(line_) << '\n'; // as a replay shows a last answer
                 lastEchoed_ = true;
+                after(how_, record::Kind::answer);
             }
             return traits_type::eof();
         }
@@ -124,7 +148,8 @@ protected:
         if (c == '\n') {
             screen_ << record::echoed(line_) << '\n';
             line_.clear();
-        } else if (line_.size() < maxLineLength) {
+            after(how_, record::Kind::answer);
+        } else {
             line_.push_back(c);
         }
         return traits_type::to_int_type(c);
@@ -133,6 +158,7 @@ protected:
 private:
     std::string answers_;
     std::ostream& screen_;
+    const KeptPlay& how_;
     std::string line_;
     std::size_t next_ = 0;
     bool lastEchoed_ = false;
@@ -142,13 +168,11 @@ private:
 std::pair<std::size_t, std::size_t> keptSoFar(const std::string& kept) {
     std::size_t answers = 0;
     std::size_t draws = 0;
-    const record::Replay replay = record::read(kept);
-    if (replay.state != record::Replay::State::resumable) {
-        return {0, 0};
-    }
-    for (const record::Event& event : replay.events) {
-        answers += event.kind == record::Kind::answer ? 1 : 0;
-        draws += event.kind == record::Kind::draw ? 1 : 0;
+    record::Replay replay = record::read(kept);
+    while (replay.state == record::Replay::State::resumable && !replay.done()) {
+        const record::Kind kind = replay.take().kind;
+        answers += kind == record::Kind::answer ? 1 : 0;
+        draws += kind == record::Kind::draw ? 1 : 0;
     }
     return {answers, draws};
 }
@@ -265,20 +289,29 @@ RecordStore::Move MemoryStore::moveAside(const std::string& name) {
     if (setAside.contains(name)) {
         return Move::nameTaken;
     }
-    if (roomFor > 0 && setAside.size() + 2 > roomFor) {
-        return Move::failed; // no room for a copy beside the record and those set aside
+    if (movesFail) {
+        return Move::failed;
     }
     setAside[name] = *std::exchange(record, std::nullopt);
     return Move::moved;
 }
 
-std::vector<std::string> MemoryStore::namesSetAside() {
+bool MemoryStore::rewriteStart(std::string_view text) {
+    if (failing || !record) {
+        return false;
+    }
+    const std::size_t over = std::min(text.size(), record->size());
+    record->replace(0, over, text.substr(0, over));
+    return true;
+}
+
+std::optional<std::vector<std::string>> MemoryStore::namesSetAside() {
     std::vector<std::string> names(setAside.size());
     std::transform(setAside.begin(), setAside.end(), names.begin(), [](const auto& kept) { return kept.first; });
     return names;
 }
 
-Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::ostream& screen, bool newGame) {
+Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::ostream& screen, const KeptPlay& how) {
     const GameScript script = splitInput(input);
     const RecordStore::Contents kept = store.read(record::maxSize);
     const auto [answersKept, drawsKept] = keptSoFar(kept.text);
@@ -287,20 +320,28 @@ Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::os
         const std::size_t end = script.answers.find('\n', answersLeft);
         answersLeft = end == std::string::npos ? script.answers.size() : end + 1;
     }
-    EchoedAnswers echoed(script.answers.substr(answersLeft), screen);
+    EchoedAnswers echoed(script.answers.substr(answersLeft), how.terminal != nullptr ? *how.terminal : screen, how);
     std::istream answers(&echoed);
     DrawReader draws(script.draws);
     for (std::size_t skipped = 0; skipped < drawsKept && !draws.exhausted(); ++skipped) {
         draws.next();
     }
-    Terminal terminal;
-    const SeamsInPlace inPlace(Seams{&answers, &screen, &screen, [] {}, [&draws] { return draws.next(); }, &terminal});
+    Terminal terminal(how);
+    const auto draw = [&draws, &how] {
+        before(how, record::Kind::draw);
+        const auto value =
+            static_cast<int>((draws.next() + static_cast<long long>(how.shiftLiveDraws)) % (RAND_MAX + 1LL));
+        after(how, record::Kind::draw);
+        return value;
+    };
+    const SeamsInPlace inPlace(Seams{&answers, &screen, &screen, [] {}, draw, &terminal});
+    std::ostream& errors = how.terminal != nullptr ? *how.terminal : screen;
     const Keeping keeping{&store, true, "zandrel --new starts another", "",
-                          [&screen](std::string_view line) { screen << "zandrel: " << line << '\n'; }};
+                          [&errors](std::string_view line) { errors << "zandrel: " << line << '\n'; }};
     resetGame();
     Ending ending;
     try {
-        ending.status = playKeptGame(keeping, newGame);
+        ending.status = playKeptGame(keeping, how.newGame);
     } catch (const GameOver& over) {
         ending.status = over.status;
     } catch (const ChanceRanOut&) {
@@ -310,7 +351,7 @@ Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::os
 }
 
 bool resumedAlike(const std::string& whole, const std::string& resumed) {
-    const std::string line = "[cls]Resuming your unfinished game, started ";
+    const std::string line = "[cls]Resuming your game, started ";
     const std::size_t lineEnd = resumed.find('\n');
     if (!resumed.starts_with(line) || lineEnd == std::string::npos) {
         return false;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <optional>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "record/Record.hpp"
 #include "record/RecordStore.hpp"
 
 namespace zandrel::fuzz {
@@ -69,8 +71,8 @@ public:
     std::vector<std::string> synced;
     bool snapshots = true; // kept in `synced`; a long game leaves them out
     std::vector<std::string>* log = nullptr;
-    bool failing = false; // writes reach the record, but no sync or cut succeeds, as on a failing disk
-    std::size_t roomFor = 0; // records at most, set aside ones included, as in a page's storage; 0 for any
+    bool failing = false;   // writes reach the record, but no sync, cut or rewrite succeeds, as on a failing disk
+    bool movesFail = false; // the record cannot be renamed
 
     std::string heldBy; // the process of another game that holds the lock, if any
 
@@ -84,10 +86,29 @@ public:
     bool sync() override;
     std::string lastProblem() const override { return "the disk failed"; }
     Move moveAside(const std::string& name) override;
-    std::vector<std::string> namesSetAside() override;
-    void removeSetAside(const std::string& name) override { setAside.erase(name); }
-    void remove() override { record.reset(); }
+    bool rewriteStart(std::string_view text) override;
+    std::optional<std::vector<std::string>> namesSetAside() override;
+    bool removeSetAside(const std::string& name) override { return setAside.erase(name) == 1; }
+    bool remove() override {
+        record.reset();
+        return true;
+    }
     std::string whereIs(const std::string& name) const override { return name; }
+};
+
+// How a kept game is played besides its script.
+struct KeptPlay {
+    bool newGame = false; // as with --new
+    // Called before and after each event the game asks the player or chance for; either may throw
+    // to end the game there, as a kill would.
+    std::function<void(record::Kind)> beforeEvent;
+    std::function<void(record::Kind)> afterEvent;
+    // Where the terminal shows what is not the game's text, when not on the screen stream itself:
+    // what the player types, and what the game says on its error stream.
+    std::ostream* terminal = nullptr;
+    // Added to each draw the script gives the game once its record is replayed, so that a die
+    // thrown again shows another face.
+    int shiftLiveDraws = 0;
 };
 
 // Plays the script as a person at a terminal plays it, kept in the store, from a fresh game
@@ -95,7 +116,8 @@ public:
 // each answer is echoed as it was typed, each screen clear is marked "[cls]", and what the game
 // tells of its record is a line "zandrel: ..." of its own. A game resumed from the store takes the
 // answers and draws of the script that its record does not hold yet.
-Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::ostream& screen, bool newGame = false);
+Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::ostream& screen,
+                const KeptPlay& how = {});
 
 // Whether a game resumed from a record cut short played on as the whole game did: under the line
 // that tells it is resumed, its screen must be the whole game's from one of its clears (or its

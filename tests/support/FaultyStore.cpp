@@ -1,0 +1,169 @@
+#include "support/FaultyStore.hpp"
+
+#include "record/Record.hpp"
+
+#include <algorithm>
+#include <array>
+
+namespace zandrel::testing {
+namespace {
+
+bool holdsAGame(const std::string& text) { return record::read(text).state != record::Replay::State::empty; }
+
+} // namespace
+
+const char* nameOf(Fault fault) {
+    static constexpr std::array<const char*, 11> names = {
+        "none",     "no inode",  "no space",     "too large",   "a write cut short",        "a sync",
+        "a rename", "a removal", "an I/O error", "a full disk", "a sync, then every rename"};
+    return names.at(static_cast<std::size_t>(fault));
+}
+
+void FaultyStore::failAt(Fault fault, std::size_t n, bool fromThenOn) {
+    fault_ = fault;
+    at_ = n;
+    fromThenOn_ = fromThenOn;
+    std::fill(calls_.begin(), calls_.end(), 0);
+}
+
+std::size_t FaultyStore::callsOf(Fault fault) const { return calls_[static_cast<std::size_t>(fault)]; }
+
+bool FaultyStore::strikes(std::initializer_list<Fault> applying) {
+    bool struck = false;
+    for (const Fault fault : applying) {
+        const std::size_t count = ++calls_[static_cast<std::size_t>(fault)];
+        struck = struck || (fault == fault_ && (count == at_ || (fromThenOn_ && count > at_)));
+    }
+    // A sync that failed leaves a record that must be moved aside, which fails too.
+    struck = struck || (fault_ == Fault::syncThenRename && failed &&
+                        std::find(applying.begin(), applying.end(), Fault::rename) != applying.end());
+    if (struck) {
+        failed = true;
+        problem_ = std::string("the disk failed: ") + nameOf(fault_);
+    }
+    return struck;
+}
+
+void FaultyStore::crash(bool writesSurvive) {
+    if (writesSurvive) {
+        return;
+    }
+    if (record && !record->named) {
+        record.reset();
+    }
+    if (record) {
+        record->written = record->durable;
+    }
+    for (auto& [name, file] : setAside) {
+        file.written = file.durable;
+    }
+}
+
+RecordStore::Contents FaultyStore::read(std::size_t limit) {
+    if (!record) {
+        return {Contents::State::none, {}, {}};
+    }
+    return {Contents::State::found, record->written.substr(0, limit), {}};
+}
+
+bool FaultyStore::cut(std::size_t length) {
+    if (strikes({Fault::ioError}) || !record) {
+        return false;
+    }
+    record->written.resize(std::min(length, record->written.size()));
+    return true;
+}
+
+bool FaultyStore::append(std::string_view text) {
+    const bool making = !record;
+    const bool struck = making ? strikes({Fault::noInode, Fault::noSpace, Fault::tooLarge, Fault::partWrite,
+                                          Fault::ioError, Fault::diskFull})
+                               : strikes({Fault::noSpace, Fault::partWrite, Fault::ioError, Fault::diskFull});
+    if (!struck) {
+        if (making) {
+            record.emplace();
+        }
+        record->written += text;
+        return true;
+    }
+    if (making && fault_ != Fault::noInode && fault_ != Fault::ioError) {
+        record.emplace();
+    }
+    if (fault_ == Fault::tooLarge || fault_ == Fault::partWrite) {
+        record->written += text.substr(0, text.size() / 2);
+    }
+    return false;
+}
+
+bool FaultyStore::sync() {
+    if (strikes({Fault::sync, Fault::syncThenRename, Fault::ioError}) || !record) {
+        return false;
+    }
+    record->durable = record->written;
+    record->named = true;
+    return true;
+}
+
+RecordStore::Move FaultyStore::moveAside(const std::string& name) {
+    if (strikes({Fault::rename, Fault::ioError})) {
+        return Move::failed;
+    }
+    if (!record) {
+        return Move::noRecord;
+    }
+    if (std::any_of(setAside.begin(), setAside.end(), [&](const auto& file) { return file.first == name; })) {
+        return Move::nameTaken;
+    }
+    record->named = true;
+    setAside.emplace_back(name, *record);
+    record.reset();
+    return Move::moved;
+}
+
+bool FaultyStore::rewriteStart(std::string_view text) {
+    if (strikes({Fault::ioError}) || !record) {
+        return false;
+    }
+    const std::size_t over = std::min(text.size(), record->written.size());
+    record->written.replace(0, over, text.substr(0, over));
+    record->durable = record->written;
+    return true;
+}
+
+std::optional<std::vector<std::string>> FaultyStore::namesSetAside() {
+    if (strikes({Fault::ioError})) {
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    for (const auto& file : setAside) {
+        names.push_back(file.first);
+    }
+    std::reverse(names.begin(), names.end()); // in no order the game may count on
+    return names;
+}
+
+bool FaultyStore::removeSetAside(const std::string& name) {
+    if (strikes({Fault::removal, Fault::ioError})) {
+        return false;
+    }
+    const auto file =
+        std::find_if(setAside.begin(), setAside.end(), [&](const auto& kept) { return kept.first == name; });
+    if (file != setAside.end()) {
+        removed.push_back({name, holdsAGame(file->second.durable), setAside.size(), file == setAside.begin()});
+        setAside.erase(file);
+    }
+    return true;
+}
+
+bool FaultyStore::remove() {
+    if (strikes({Fault::removal, Fault::ioError})) {
+        return false;
+    }
+    if (record) {
+        removed.push_back({"game", record->named && holdsAGame(record->durable), setAside.size(), false});
+        record.reset();
+    }
+    return true;
+}
+
+} // namespace zandrel::testing
