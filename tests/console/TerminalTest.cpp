@@ -202,6 +202,7 @@ TEST(RealTerminal, AKeptGameComesBackAfterAKillOrAHangupAndOnlyOneIsPlayedAtATim
         const std::string now = game.screen();
         EXPECT_EQ(now.substr(now.find('\n') + 1), left.starts_with(resumed) ? left.substr(left.find('\n') + 1) : left);
         EXPECT_TRUE(now.starts_with(resumed) && now.find(" (zandrel --new starts another).\n") != std::string::npos);
+        EXPECT_LE(now.find('\n'), 80U) << "the line fits the terminal's width";
     };
 
     // The first question of every game, so that no throw of the dice can end it before it is asked.

@@ -49,6 +49,19 @@ TEST(FolderStore, RecordsThatCannotBeResumedAreSetAsideNeverOverAnotherAndTheNew
     EXPECT_THAT(contentsOf(folder.path / "game"), ::testing::StartsWith("zandrel record 1\nbegan "));
 }
 
+// A lock deleted under a game, where the system lets it be deleted at all, still keeps a second one out.
+TEST(FolderStore, ALockDeletedUnderAGameStillKeepsASecondOneOut) {
+    const TestFolder folder;
+    const std::unique_ptr<RecordStore> first = folderStore(folder.path);
+    ASSERT_EQ(first->lock().state, RecordStore::Lock::State::taken);
+    std::error_code refused;
+    std::filesystem::remove(folder.path / "lock", refused);
+    const RecordStore::Lock second = folderStore(folder.path)->lock();
+    EXPECT_EQ(second.state, RecordStore::Lock::State::heldElsewhere) << "a second game took the record";
+    first->unlock();
+    EXPECT_EQ(folderStore(folder.path)->lock().state, RecordStore::Lock::State::taken);
+}
+
 TEST(FolderStore, AFolderTheGameCannotUseIsSaidOnceAndTheGamePlaysOn) {
     const TestFolder folder;
     write(folder.path, "a file where the folder should be");

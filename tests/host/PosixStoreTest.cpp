@@ -1,5 +1,6 @@
-// The POSIX folder: where it is, private to the player, and a record path that is a symbolic link
-// or a FIFO is never written through nor waited on.
+// The POSIX folder: where it is, private to the player, a record path that is a symbolic link or a
+// FIFO never written through nor waited on, one game at a time whatever is done to the lock, and a
+// game that can no longer be kept made unresumable on a disk with no room and no free inode.
 #include "support/KeptFolder.hpp"
 
 #include <gmock/gmock.h>
@@ -8,6 +9,10 @@
 #include <cstdlib>
 #include <fstream>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,6 +68,182 @@ TEST(PosixStore, TheRecordIsPrivateAndNeverOpenedThroughALinkOrAFifo) {
     EXPECT_THAT(playKnightInto(folder), ::testing::HasSubstr("its record cannot be read: " + (folder / "game").string() +
                                                              ": not a regular file"));
     EXPECT_TRUE(std::filesystem::is_regular_file(folder / "game"));
+}
+
+struct Killed {};
+
+// An Undead on the Plains, below 2 Life, draws sickness again and again: a record that grows long.
+std::vector<std::uint8_t> longSickness() {
+    std::vector<std::uint8_t> input = {'u', '\n', 'y', '\n', 0, 0};
+    input.insert(input.end(), 4000, 16);
+    return input;
+}
+
+// Plays the game kept in the folder, killed before its event of that number, or at its first event
+// after it said it can no longer be kept; what it showed and said.
+std::string playInto(const std::filesystem::path& folder, const std::vector<std::uint8_t>& input,
+                     std::size_t killBefore = SIZE_MAX) {
+    const std::unique_ptr<RecordStore> store = folderStore(folder);
+    std::ostringstream screen;
+    std::size_t events = 0;
+    fuzz::KeptPlay how;
+    how.beforeEvent = [&](record::Kind) {
+        if (events++ == killBefore || screen.str().find("can no longer be kept") != std::string::npos) {
+            throw Killed{};
+        }
+    };
+    try {
+        fuzz::playKept(input, *store, screen, how);
+    } catch (const Killed&) {
+    }
+    return screen.str();
+}
+
+// A tmpfs of its own, as small as asked, for as long as the test runs; only root can mount one.
+struct SmallDisk {
+    std::filesystem::path path = std::filesystem::temp_directory_path() / ("zandrel-disk-" + std::to_string(getpid()));
+    bool mounted = false;
+    explicit SmallDisk(const std::string& options) {
+        std::filesystem::create_directories(path);
+        mounted = geteuid() == 0 && mount("tmpfs", path.c_str(), "tmpfs", 0, options.c_str()) == 0;
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    SmallDisk(SmallDisk&&) = delete;
+    SmallDisk& operator=(SmallDisk&&) = delete;
+    ~SmallDisk() {
+        if (mounted) {
+            umount(path.c_str());
+        }
+        std::filesystem::remove_all(path);
+    }
+    // Takes every free inode, then every free block.
+    void fill() const {
+        for (int n = 0; std::ofstream(path / ("inode-" + std::to_string(n))).good(); ++n) {
+        }
+        const int fd = open((path / "inode-0").c_str(), O_WRONLY | O_APPEND);
+        const std::string block(4096, 'x');
+        while (::write(fd, block.data(), block.size()) > 0) {
+        }
+        close(fd);
+    }
+    // The name of the one record set aside there.
+    std::string setAside() const {
+        for (const auto& entry : std::filesystem::directory_iterator(path / "zandrel")) {
+            if (entry.path().filename().string().starts_with("game-set-aside-")) {
+                return entry.path().filename().string();
+            }
+        }
+        return {};
+    }
+    void empty() const {
+        for (const auto& entry : std::filesystem::directory_iterator(path)) {
+            if (entry.path().filename().string().starts_with("inode-")) {
+                std::filesystem::remove(entry.path());
+            }
+        }
+    }
+};
+
+// On a disk with no free inode and no free block, a record that can no longer be grown is set aside
+// by a rename, which needs neither, or else marked where it stands; the next start never resumes it.
+TEST(PosixStore, ADiskWithNoRoomAndNoFreeInodeStillKeepsAShownDieFromBeingThrownAgain) {
+    const SmallDisk disk("size=512k,nr_inodes=64");
+    if (!disk.mounted) {
+        GTEST_SKIP() << "only root can mount the small disk this needs";
+    }
+    const std::filesystem::path folder = disk.path / "zandrel";
+    const std::vector<std::uint8_t> game = longSickness();
+    // A game kept up to a few bytes short of a whole page, the room a full disk leaves in a file.
+    fuzz::MemoryStore memory;
+    std::ostringstream unused;
+    fuzz::playKept(game, memory, unused);
+    std::string kept;
+    for (const std::string& synced : memory.synced) {
+        kept = synced.size() < 4096 ? synced : kept;
+    }
+    folderStore(folder)->lock();
+    write(folder / "game", kept);
+    disk.fill();
+
+    const std::string hit = playInto(folder, game);
+    EXPECT_THAT(hit, ::testing::HasSubstr("zandrel: this game can no longer be kept, so it cannot be resumed (" +
+                                          (folder / "game").string() + ": No space left on device); what was kept "
+                                                                       "of it is set aside as " +
+                                          (folder / "game-set-aside-0001-").string()));
+    EXPECT_FALSE(std::filesystem::exists(folder / "game"));
+    EXPECT_THAT(contentsOf(folder / disk.setAside()), ::testing::StartsWith(kept)) << "what was kept is set aside";
+    disk.empty();
+    EXPECT_THAT(playInto(folder, game, 3), ::testing::StartsWith("\n\n\n\t\tWelcome")) << "a new game, no word of the old";
+
+    // Where the record cannot be moved, its first line is written over in place, with no room to
+    // spare: no release resumes it.
+    disk.fill();
+    const std::unique_ptr<RecordStore> store = folderStore(folder);
+    ASSERT_EQ(store->lock().state, RecordStore::Lock::State::taken);
+    const std::string before = contentsOf(folder / "game");
+    ASSERT_THAT(before, ::testing::StartsWith("zandrel record 1\nbegan "));
+    ASSERT_TRUE(store->rewriteStart(record::stoppedFormatLine)) << store->lastProblem();
+    EXPECT_EQ(contentsOf(folder / "game"), "stopped record 1" + before.substr(16));
+}
+
+// A limit on the size of files (ulimit -f) fails the write that would pass it: the game says so once
+// and plays on, where the signal the system sends would have ended it unsaid.
+TEST(PosixStore, AFileSizeLimitFailsAWriteAndNeverEndsTheGame) {
+    const TestFolder folder;
+    const auto limited = [&] {
+        const rlimit limit{8192, 8192};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const std::string screen = playInto(folder.path, longSickness());
+        const std::size_t said = screen.find("zandrel: ");
+        // Only that line: the test reads what the game said through a file, under the same limit.
+        std::cerr << screen.substr(said, screen.find('\n', said) - said);
+        std::exit(0);
+    };
+    EXPECT_EXIT(limited(), ::testing::ExitedWithCode(0),
+                "this game can no longer be kept, so it cannot be resumed \\(.*File too large\\)");
+}
+
+// One game at a time, whatever is done to the lock file: held by a game of 2.1.0 that locked that
+// file alone, or planted as a hard link to a file elsewhere, which is never written through.
+TEST(PosixStore, OneGameAtATimeHoweverTheLockFileIsTreated) {
+    const TestFolder test;
+    const std::filesystem::path folder = test.path / "zandrel";
+    std::filesystem::create_directories(folder);
+    const int old = open((folder / "lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(flock(old, LOCK_EX | LOCK_NB), 0);
+    ASSERT_EQ(::write(old, "4242\n", 5), 5);
+    EXPECT_EQ(folderStore(folder)->lock().detail, "4242") << "a game of 2.1.0 holds the lock file alone";
+    close(old);
+
+    std::filesystem::remove(folder / "lock");
+    write(test.path / "elsewhere", "not the game's");
+    std::filesystem::create_hard_link(test.path / "elsewhere", folder / "lock");
+    const RecordStore::Lock planted = folderStore(folder)->lock();
+    EXPECT_EQ(planted.state, RecordStore::Lock::State::unusable);
+    EXPECT_EQ(planted.detail, (folder / "lock").string() + ": it has more than one link");
+    EXPECT_EQ(contentsOf(test.path / "elsewhere"), "not the game's");
+}
+
+// A folder that others may write to, or that another user owns, could be handed a record or a lock
+// that is not the player's: the game says so once and plays on without keeping anything there.
+TEST(PosixStore, AFolderOthersMayWriteToOrAnotherUserOwnsIsNotUsed) {
+    const TestFolder test;
+    std::filesystem::create_directories(test.path);
+    chmod(test.path.c_str(), 0777);
+    std::string said = playKnightInto(test.path);
+    EXPECT_THAT(said, ::testing::StartsWith("zandrel: this game is not kept, so it cannot be resumed (" +
+                                            test.path.string() + ": others may write to it)\n\n\n\n\t\tWelcome"));
+    EXPECT_FALSE(std::filesystem::exists(test.path / "game"));
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root can give the folder to another user";
+    }
+    chmod(test.path.c_str(), 0700);
+    ASSERT_EQ(chown(test.path.c_str(), 4242, 4242), 0);
+    said = playKnightInto(test.path);
+    EXPECT_THAT(said, ::testing::StartsWith("zandrel: this game is not kept, so it cannot be resumed (" +
+                                            test.path.string() + ": it belongs to another user)\n"));
+    EXPECT_FALSE(std::filesystem::exists(test.path / "game"));
 }
 
 } // namespace

@@ -122,10 +122,15 @@ void expectResumedAlike(std::span<const std::uint8_t> input, const std::string& 
 }
 
 // The Knight's question answered at last, after refused answers: every byte but the line end (and
-// the zero that ends a script's answers), an empty line, one too long to be kept whole, one ended
-// by a carriage return as a Windows console ends it, and backslashes that look like the record's.
+// the zero that ends a script's answers), an empty line, lines longer than the game reads, one of
+// them of characters of two bytes each, one ended by a carriage return as a Windows console ends it,
+// and backslashes that look like the record's.
 std::vector<std::uint8_t> oddAnswers() {
-    std::string answers = "k\nx\\x41\\\\\n" + std::string(100, 'x') + "\n";
+    std::string answers = "k\nx\\x41\\\\\n" + std::string(100, 'x') + "\nx";
+    for (int i = 0; i < 60; ++i) {
+        answers += "\xc3\xa9";
+    }
+    answers += "\n";
     for (int byte = 1; byte < 256; ++byte) {
         answers += byte % 40 == 1 ? "\nx" : "";
         answers += byte == '\n' ? ' ' : static_cast<char>(byte);
@@ -152,10 +157,12 @@ TEST(KeptGame, AGameCutAnywhereResumesAtTheScreenItWasLeftAtAndPlaysOnAlike) {
         const std::string record = kept.synced.back();
         if (name == "odd answers") {
             EXPECT_THAT(record,
-                        HasSubstr("\na k\na x\\\\x41\\\\\\\\\na " + std::string(100, 'x') + "\na \na x\\x01\\x02"));
+                        HasSubstr("\na k\na x\\\\x41\\\\\\\\\na " + std::string(100, 'x') + "\na x\\xc3\\xa9"));
+            EXPECT_THAT(record, HasSubstr("\\xc3\\xa9\na \na x\\x01\\x02"));
             EXPECT_THAT(record, ::testing::AllOf(HasSubstr("\\x09 \\x0b"), HasSubstr("~\\x7f\\x80"),
                                                  HasSubstr("\\xff\na x\\x0d\na y\n")));
             const std::string response = "What is your response: ";
+            EXPECT_THAT(screen.str(), HasSubstr(response + "x\xc3\xa9\xc3\xa9"));
             EXPECT_THAT(screen.str(), ::testing::AllOf(HasSubstr(response + "x\\x41\\\\\n"),
                                                        HasSubstr(response + "x^A^B^C^D^E^F^G^H\t ^K^L^M^N"),
                                                        HasSubstr(response + "x\n"), HasSubstr("z{|}~^?\x80")));
@@ -283,6 +290,38 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
     std::ostringstream resumed;
     fuzz::playKept(newGame, greatest, resumed);
     EXPECT_THAT(resumed.str(), HasSubstr("You rolled a 2 on one die.\n\t2= Forest"));
+}
+
+// A record that holds no game, as a game killed before it kept anything leaves it (nothing, or a
+// header cut short or alone), is removed without a word, takes none of the five places, and the new
+// game is kept in its stead. A line typed longer than a record keeps loses its end, but never half
+// a character.
+TEST(KeptGame, ARecordThatHoldsNoGameIsRemovedQuietly) {
+    const std::string header = record::header(17);
+    for (const std::string& nothing : {std::string(), std::string("zandrel rec"), header.substr(0, 17),
+                                       header.substr(0, header.size() - 1), header, header + "p"}) {
+        MemoryStore store;
+        store.record = nothing;
+        std::ostringstream screen;
+        const std::string answers = "k\nxx" + std::string(5000, '\0') + "\n";
+        std::vector<std::uint8_t> input(answers.begin(), answers.end());
+        for (std::size_t at = 4; at < answers.size() - 1; at += 2) {
+            input[at] = 0xC3; // é, two bytes each, the second of one at the last byte kept
+            input[at + 1] = 0xA9;
+        }
+        EXPECT_EQ(fuzz::playKept(input, store, screen).status, 2);
+        EXPECT_THAT(screen.str(), StartsWith("\n\n\n\t\tWelcome")) << "said nothing: " << nothing;
+        EXPECT_TRUE(store.setAside.empty());
+        record::Replay kept = record::read(store.record.value_or(""));
+        ASSERT_EQ(kept.state, record::Replay::State::resumable) << nothing;
+        std::string longest;
+        while (!kept.done()) {
+            const record::Event event = kept.take();
+            longest = event.answer.size() > longest.size() ? event.answer : longest;
+        }
+        EXPECT_EQ(longest.size(), 4094U);
+        EXPECT_TRUE(longest.ends_with("\xc3\xa9"));
+    }
 }
 
 // A store that fails in the middle of a game (a failing disk) is said once; the record kept so far

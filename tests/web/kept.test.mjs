@@ -75,7 +75,7 @@ test('a second tab leaves the game to the first, and New game sets the unfinishe
     await first.tab.click('#new-game');
     await first.waitForGame();
     assert.match((await first.screen()).join('\n'), /^\n\n\n {16}Welcome to Zandrel/);
-    assert.match(await notice(first), /^Your unfinished game is set aside as game-set-aside-\d{8}T\d{6}Z-01 in this browser's storage\.$/);
+    assert.match(await notice(first), /^Your unfinished game is set aside as game-set-aside-0001-\d{8}T\d{6}Z in this browser's storage\.$/);
     const names = Object.keys(await kept(first)).filter((key) => key.startsWith('zandrel/game-set-aside-'));
     assert.equal(names.length, 1);
     assert.equal((await kept(first))[names[0]], record);
