@@ -3,17 +3,14 @@
 # dpkg-parsechangelog read), dated by the release time so that the package is reproducible.
 # Expects NEWS, PACKAGE, VERSION, MAINTAINER, GZIP and OUTPUT (the changelog, beside its .gz).
 include(${CMAKE_CURRENT_LIST_DIR}/SourceDateEpoch.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/News.cmake)
 
-file(READ ${NEWS} news)
-string(FIND "${news}" "\n## ${VERSION}\n" start)
-if(start EQUAL -1)
+zandrel_read_news(${NEWS} news)
+list(FIND news_VERSIONS ${VERSION} listed)
+if(listed EQUAL -1)
   message(FATAL_ERROR "${NEWS} has no section for version ${VERSION}")
 endif()
-string(LENGTH "\n## ${VERSION}\n" heading)
-math(EXPR start "${start} + ${heading} - 1")
-string(SUBSTRING "${news}" ${start} -1 entry)
-string(FIND "${entry}" "\n## " end)
-string(SUBSTRING "${entry}" 0 ${end} entry)
+set(entry "${news_${VERSION}_ENTRY}")
 
 # Markdown to a changelog entry: items become "  * ", their continued lines and other text are
 # indented beneath, code quotes go.

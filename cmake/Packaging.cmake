@@ -21,6 +21,11 @@ else()
   install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
 
+# Where desktops keep menus (Linux and the BSDs), the game is in them.
+if(UNIX AND NOT APPLE)
+  add_subdirectory(${PROJECT_SOURCE_DIR}/desktop ${PROJECT_BINARY_DIR}/desktop)
+endif()
+
 set(CPACK_STRIP_FILES ON)
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
