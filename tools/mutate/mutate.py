@@ -8,7 +8,7 @@ the game and its tests are rebuilt in a build tree of their own (build/mutate, w
 preset's settings) and the test workflow's tests are run, except those that need a real
 terminal or a browser. The source file is always put back, also on Ctrl-C.
 
-    tools/mutate/mutate.py [--seed N] [--count N] [--list] [--only FILE:LINE]
+    tools/mutate/mutate.py [--seed N] [--count N] [--file FILE] [--list] [--only FILE:LINE]
 
 The score is the faults caught against the faults that compile; the survivors are listed
 with their file, line and change, to be read one by one: some change nothing the game does.
@@ -25,8 +25,9 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parents[2]
 BUILD = ROOT / "build" / "mutate"
-# The entry point and the hosts are the terminal and browser tests' business.
-LEFT_OUT = re.compile(r"^src/(main\.cpp|host/)")
+# The entry point and the hosts are the terminal and browser tests' business, but for the POSIX
+# folder a game is kept in, which the store tests play on real disks.
+LEFT_OUT = re.compile(r"^src/(main\.cpp|host/(?!PosixStore\.cpp$))")
 SKIPPED_TESTS = r"^(RealTerminal|Browser)\."
 
 # Comments, literals, preprocessor lines and words are read whole, so that nothing in them is
@@ -109,13 +110,16 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--seed", type=int, default=1, help="which faults are drawn (default 1)")
     parser.add_argument("--count", type=int, default=150, help="how many faults (default 150)")
+    parser.add_argument("--file", metavar="FILE", action="append", default=[],
+                        help="draw the faults from this source alone (again: several)")
     parser.add_argument("--list", action="store_true", help="list the faults drawn, and plant none")
     parser.add_argument("--only", metavar="FILE:LINE", action="append", default=[],
                         help="of the faults drawn, plant only those at this place (again: several)")
     args = parser.parse_args()
 
     sources = sorted(p.relative_to(ROOT).as_posix() for p in (ROOT / "src").rglob("*.[ch]pp"))
-    texts = {p: (ROOT / p).read_text() for p in sources if not LEFT_OUT.match(p)}
+    texts = {p: (ROOT / p).read_text() for p in sources
+             if not LEFT_OUT.match(p) and (not args.file or p in args.file)}
     every = [f for p, text in texts.items() for f in faults_in(p, text)]
     drawn = random.Random(args.seed).sample(every, min(args.count, len(every)))
     drawn.sort(key=lambda f: (f[0], f[1]))  # one file after another rebuilds least
