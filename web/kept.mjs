@@ -306,8 +306,8 @@ export async function holdTheGame({ play, tell, lost }, where = globalThis) {
     return;
   }
   const me = tabName(where.crypto);
-  // The claim is let go as the page goes, so that a reload finds it free; a tab that goes
-  // without letting it go is found out by its silence.
+  // The claim is let go as the page goes, where the browser still lets the change through; a tab
+  // that goes without letting it go is found out by its silence.
   where.addEventListener?.('pagehide', () => releaseClaim(db, me));
   db.onversionchange = () => {
     db.close();
@@ -328,7 +328,7 @@ export async function holdTheGame({ play, tell, lost }, where = globalThis) {
   };
   const locks = where.navigator?.locks;
   if (!locks) {
-    start(() => claimByAsking(db, me, where.BroadcastChannel));
+    start(() => claimByAsking(db, me, where.BroadcastChannel, reloadedFrom(where, me)));
     return;
   }
   // The tab that holds the lock takes the claim whoever held it: no other tab is open then.
@@ -347,14 +347,28 @@ export async function holdTheGame({ play, tell, lost }, where = globalThis) {
   });
 }
 
+// The name this very tab had before it was reloaded, if it was: the page it had is gone, and the
+// claim it left may be taken at once. Each page of a tab names itself anew, so that a tab copied
+// from this one, which finds the same name, never takes this one's claim that way.
+function reloadedFrom(where, me) {
+  try {
+    const before = where.sessionStorage.getItem('zandrel/tab');
+    where.sessionStorage.setItem('zandrel/tab', me);
+    return where.performance.getEntriesByType('navigation')[0]?.type === 'reload' ? before : null;
+  } catch {
+    return null;
+  }
+}
+
 function tabName(crypto) {
   return Array.from(crypto.getRandomValues(new Uint32Array(4)), (n) => n.toString(36)).join('-');
 }
 
-// Without the browser's lock: the claim is this tab's when none stands, or when the tab it names
-// does not answer; true once it is, false when a live tab holds it. A tab answers for its claim
+// Without the browser's lock: the claim is this tab's when none stands, when it was this tab's
+// before a reload, or when the tab it names does not answer; true once it is, false when a live
+// tab holds it. A tab answers for its claim
 // from the moment it may have taken it.
-async function claimByAsking(db, me, BroadcastChannel) {
+async function claimByAsking(db, me, BroadcastChannel, before) {
   const channel = new BroadcastChannel('zandrel-game');
   let mayHold = false;
   channel.onmessage = ({ data }) => {
@@ -365,7 +379,7 @@ async function claimByAsking(db, me, BroadcastChannel) {
   try {
     for (;;) {
       mayHold = true;
-      const held = await takeClaim(db, me, () => false);
+      const held = await takeClaim(db, me, (claim) => claim.tab === before);
       if (held === null) {
         return true;
       }

@@ -337,11 +337,13 @@ function browserChannels() {
 
 // A tab of a page served on plain HTTP, where the browser has no lock: it plays, or says that
 // another tab does. Its store is what its game would write with.
-function plainTab(browser, channels) {
+function plainTab(browser, channels, { session = new Map(), navigation = 'navigate' } = {}) {
   const { Channel, closeAll } = channels();
   const where = Object.assign(new EventTarget(), {
     indexedDB: browser.indexedDB,
     localStorage: browser.local,
+    sessionStorage: { getItem: (key) => session.get(key) ?? null, setItem: (key, text) => session.set(key, text) },
+    performance: { getEntriesByType: () => [{ type: navigation }] },
     crypto: globalThis.crypto,
     BroadcastChannel: Channel,
     navigator: {},
@@ -424,4 +426,21 @@ test('a tab that no longer answers for its claim loses it, and its next write is
   assert.equal(silent.lost, true);
   assert.equal(await taken.read('', 1e6), 'found:zandrel record 1\nbegan 1\np\n');
   other.close(false);
+});
+
+test('a tab reloaded takes its claim back at once, and a tab copied from it asks first', async () => {
+  const browser = profile();
+  const channels = browserChannels();
+  const session = new Map();
+  const first = plainTab(browser, channels, { session });
+  await keepSome(await first.plays, 'zandrel record 1\nbegan 1\np\n');
+  const copied = new Map(session);
+  first.close(true); // no word as it goes, as Chromium lets a page go
+  const began = Date.now();
+  const reloaded = plainTab(browser, channels, { session, navigation: 'reload' });
+  assert.ok(await reloaded.plays);
+  assert.ok(Date.now() - began < 500, `played after ${Date.now() - began} ms`);
+  const copy = plainTab(browser, channels, { session: copied });
+  assert.equal(await copy.plays, null);
+  reloaded.close(false);
 });
