@@ -141,6 +141,7 @@ test('New game: cancelled, the keys go on to the game; accepted, even while a ga
   await new Promise((resolve) => setTimeout(resolve, 500)); // time for the game left behind to show itself, if it could
   assert.match((await game.screen()).join('\n'), banner);
   assert.doesNotMatch(await game.transcript(), /Resuming/);
+  assert.match(await game.tab.evaluate(() => document.activeElement.className), /xterm-helper-textarea/);
   assert.match(await game.notice(), /^Your unfinished game is set aside as game-set-aside-0001-\d{8}T\d{6}Z in this browser's storage\.$/);
   const records = await game.kept();
   assert.deepEqual(
