@@ -278,9 +278,11 @@ async function takeOverOldRecord(db, me, localStorage, tell) {
         }),
       );
     });
-    if (taken) {
-      for (const [key] of old) {
+    for (const [key] of taken ? old : []) {
+      try {
         localStorage().removeItem(key);
+      } catch {
+        // left behind, and never taken over again: the mark says it was
       }
     }
   } catch (error) {
