@@ -1,112 +1,237 @@
-// The game kept in the browser's local storage for the page's site, and the one tab that plays it.
+// The game kept in the browser's IndexedDB for the page's site, and the one tab that plays it.
 // The game decides what is written and when (src/record); this is only where it is kept: the
-// record of the unfinished game, and up to five records set aside beside it.
+// record of the unfinished game, up to five records set aside beside it, and the claim of the
+// tab that plays. Tabs may tell each other who plays, but only the claim decides: every change
+// is one transaction that reads the claim and writes the record together, so a tab that no
+// longer holds the claim cannot write a byte, whatever it believes.
 
-const prefix = 'zandrel/';
-const recordKey = `${prefix}game`;
+const databaseName = 'zandrel';
+const recordsStore = 'records'; // the unfinished game ('game') and those set aside
+const tabsStore = 'tabs'; // the claim of the tab that plays, and the mark of a 2.1.0 record taken over
+const recordName = 'game';
 const setAsidePrefix = 'game-set-aside-';
+// Where a page of 2.1.0 kept its game: the browser's local storage, under these names.
+const oldPrefix = 'zandrel/';
 
-// Throws where the browser keeps no storage for the page (blocked, or a private window).
-const storage = () => window.localStorage;
+// How long a tab waits for the tab named in the claim to say that it still plays.
+const answerWait = 1000;
 
 const why = (problem) => (problem?.name === 'QuotaExceededError' ? "the browser's storage is full" : `${problem}`);
+const never = () => new Promise(() => {});
 
-// The store the game calls, one synchronous call at a time, each with a text and a number of which
-// it uses what it needs; every answer is text.
-export function keptGame() {
-  let kept = null; // the record as the game has written it, kept in storage at each sync
+// Said by a write that found the claim no longer this tab's.
+class ClaimLost extends Error {}
+
+function open(indexedDB) {
+  return new Promise((resolve, reject) => {
+    const opening = indexedDB.open(databaseName, 1);
+    opening.onupgradeneeded = () => {
+      opening.result.createObjectStore(recordsStore);
+      opening.result.createObjectStore(tabsStore);
+    };
+    opening.onsuccess = () => resolve(opening.result);
+    opening.onerror = () => reject(opening.error);
+  });
+}
+
+// One transaction over everything kept: `work` gets the transaction, a way to act on a request's
+// result, and a way to set the answer. Resolves with the answer once the transaction has
+// committed; rejects when it was aborted, whatever aborted it.
+function transact(db, mode, work) {
+  return new Promise((resolve, reject) => {
+    let answer;
+    let problem = null;
+    try {
+      // Every transaction is opened here, and only here.
+      const t = db.transaction([recordsStore, tabsStore], mode);
+      const guarded = (act) => {
+        try {
+          act();
+        } catch (error) {
+          problem ??= error;
+          try {
+            t.abort();
+          } catch {
+            // already over: it is rejected all the same
+          }
+        }
+      };
+      const step = (request, then) => {
+        request.onsuccess = () => guarded(() => then(request.result));
+      };
+      t.oncomplete = () => (problem ? reject(problem) : resolve(answer));
+      t.onabort = () => reject(problem ?? t.error ?? new DOMException('the browser gave the change up', 'AbortError'));
+      guarded(() => work(t, step, (value) => (answer = value)));
+    } catch (error) {
+      reject(error);
+    }
+  });
+}
+
+// A change to what is kept, made only while this tab holds the claim, in the same transaction.
+function change(db, me, work) {
+  return transact(db, 'readwrite', (t, step, answer) => {
+    step(t.objectStore(tabsStore).get('claim'), (claim) => {
+      if (claim?.tab !== me) {
+        throw new ClaimLost('another tab plays this game now');
+      }
+      work(t.objectStore(recordsStore), step, answer, t);
+    });
+  });
+}
+
+// Takes the claim for this tab where none stands, or where `mayTake` lets the standing one go;
+// answers null once the claim is this tab's, or else the claim that stands.
+function takeClaim(db, me, mayTake) {
+  return transact(db, 'readwrite', (t, step, answer) => {
+    const tabs = t.objectStore(tabsStore);
+    step(tabs.get('claim'), (claim) => {
+      if (claim && claim.tab !== me && !mayTake(claim)) {
+        answer(claim);
+        return;
+      }
+      tabs.put({ tab: me, at: Date.now() }, 'claim');
+      answer(null);
+    });
+  });
+}
+
+function releaseClaim(db, me) {
+  transact(db, 'readwrite', (t, step) => {
+    const tabs = t.objectStore(tabsStore);
+    step(tabs.get('claim'), (claim) => claim?.tab === me && tabs.delete('claim'));
+  }).catch(() => {});
+}
+
+// The store one game calls (through src/host/WebStore.cpp), one call at a time, each with a text
+// and a number of which it uses what it needs; every answer is text, or a promise of it. Writes
+// are awaited until they are committed, so that the game shows nothing its record lacks. A call
+// that finds the claim gone never answers: the game stops where it stands, and `lost` says why.
+export function keptGame(db, me, lost) {
+  let kept = null; // the record as the game has written it, committed at each sync
   let problem = '';
   const failed = (error) => {
+    if (error instanceof ClaimLost) {
+      lost();
+      return never();
+    }
     problem = why(error);
     return 'failed';
   };
+  const write = (work) => change(db, me, work);
   return {
-    lock() {
+    lock: () => 'taken',
+    async read(_, limit) {
       try {
-        storage().getItem(recordKey);
-        return 'taken';
-      } catch {
-        return 'unusable:the browser keeps no storage for this page';
-      }
-    },
-    read(_, limit) {
-      try {
-        kept = storage().getItem(recordKey);
+        const record = await transact(db, 'readonly', (t, step, answer) =>
+          step(t.objectStore(recordsStore).get(recordName), answer),
+        );
+        kept = record === undefined ? null : String(record);
       } catch (error) {
         return `unreadable:${why(error)}`;
       }
       return kept === null ? 'none' : `found:${kept.slice(0, limit)}`;
     },
-    cut(_, length) {
-      kept = (kept ?? '').slice(0, length);
-      return 'ok';
+    async cut(_, length) {
+      try {
+        kept = await write((records, step, answer) =>
+          step(records.get(recordName), (record) => {
+            if (record !== undefined) {
+              records.put(String(record).slice(0, length), recordName);
+              answer(String(record).slice(0, length));
+            }
+          }),
+        );
+        kept ??= null;
+        return 'ok';
+      } catch (error) {
+        return failed(error);
+      }
     },
     append(text) {
       kept = (kept ?? '') + text;
       return 'ok';
     },
-    // The record is in storage before the game shows what follows it.
-    sync() {
+    // The record is committed before the game shows what follows it.
+    async sync() {
       try {
-        storage().setItem(recordKey, kept ?? '');
+        await write((records) => records.put(kept ?? '', recordName));
         return 'ok';
       } catch (error) {
         return failed(error);
       }
     },
     lastProblem: () => problem,
-    moveAside(name) {
+    // Under its new name and gone from the old one in one commit, or not at all.
+    async moveAside(name) {
       try {
-        const record = storage().getItem(recordKey);
-        if (record === null) {
-          return 'noRecord';
+        const moved = await write((records, step, answer) =>
+          step(records.get(recordName), (record) => {
+            if (record === undefined) {
+              answer('noRecord');
+              return;
+            }
+            step(records.count(name), (taken) => {
+              if (taken > 0) {
+                answer('nameTaken');
+                return;
+              }
+              records.put(record, name);
+              records.delete(recordName);
+              answer('moved');
+            });
+          }),
+        );
+        if (moved === 'moved') {
+          kept = null;
         }
-        if (storage().getItem(prefix + name) !== null) {
-          return 'nameTaken';
-        }
-        storage().setItem(prefix + name, record);
-        storage().removeItem(recordKey);
-        kept = null;
-        return 'moved';
+        return moved;
       } catch (error) {
         return failed(error);
       }
     },
-    // Needs no more room than the record already takes.
-    rewriteStart(text) {
+    // The record as it was committed, its first line written over, and no longer than it was.
+    async rewriteStart(text) {
       try {
-        const record = storage().getItem(recordKey);
-        if (record === null) {
+        const marked = await write((records, step, answer) =>
+          step(records.get(recordName), (record) => {
+            if (record !== undefined) {
+              const over = text.slice(0, String(record).length) + String(record).slice(text.length);
+              records.put(over, recordName);
+              answer(over);
+            }
+          }),
+        );
+        if (marked === undefined) {
           return failed('there is no record');
         }
-        kept = text.slice(0, record.length) + record.slice(text.length);
-        storage().setItem(recordKey, kept);
+        kept = marked;
         return 'ok';
       } catch (error) {
         return failed(error);
       }
     },
-    namesSetAside() {
+    async namesSetAside() {
       try {
-        const names = Object.keys(storage())
-          .filter((key) => key.startsWith(prefix + setAsidePrefix))
-          .map((key) => key.slice(prefix.length));
-        return `names:${names.join('\n')}`;
+        const names = await transact(db, 'readonly', (t, step, answer) =>
+          step(t.objectStore(recordsStore).getAllKeys(), answer),
+        );
+        return `names:${names.filter((name) => `${name}`.startsWith(setAsidePrefix)).join('\n')}`;
       } catch (error) {
         return failed(error);
       }
     },
-    removeSetAside(name) {
+    async removeSetAside(name) {
       try {
-        storage().removeItem(prefix + name);
+        await write((records) => records.delete(name));
         return 'ok';
       } catch (error) {
         return failed(error);
       }
     },
-    remove() {
+    async remove() {
       try {
-        storage().removeItem(recordKey);
+        await write((records) => records.delete(recordName));
         kept = null;
         return 'ok';
       } catch (error) {
@@ -114,51 +239,183 @@ export function keptGame() {
       }
     },
   };
+}
+
+// The store of a page whose game cannot be kept: the game says why once and plays on.
+const unkept = (reason) => ({ lock: () => `unusable:${reason}`, lastProblem: () => reason });
+
+// A game that a page of 2.1.0 left in local storage, with those it set aside, is taken over once:
+// committed here with the mark that it was, while nothing is kept here yet, and only then removed
+// from local storage.
+async function takeOverOldRecord(db, me, localStorage, tell) {
+  let old;
+  try {
+    const storage = localStorage();
+    old = Object.keys(storage)
+      .filter((key) => key === oldPrefix + recordName || key.startsWith(oldPrefix + setAsidePrefix))
+      .map((key) => [key, storage.getItem(key)]);
+  } catch {
+    return; // no local storage here: nothing to take over
+  }
+  if (old.length === 0) {
+    return;
+  }
+  try {
+    const taken = await change(db, me, (records, step, answer, t) => {
+      const tabs = t.objectStore(tabsStore);
+      step(tabs.get('upgraded'), (upgraded) =>
+        step(records.count(recordName), (games) => {
+          if (upgraded || games > 0) {
+            answer(false);
+            return;
+          }
+          for (const [key, text] of old) {
+            const name = key.slice(oldPrefix.length);
+            step(records.count(name), (taken) => taken === 0 && records.put(text, name));
+          }
+          tabs.put(true, 'upgraded');
+          answer(true);
+        }),
+      );
+    });
+    for (const [key] of taken ? old : []) {
+      try {
+        localStorage().removeItem(key);
+      } catch {
+        // left behind, and never taken over again: the mark says it was
+      }
+    }
+  } catch (error) {
+    if (!(error instanceof ClaimLost)) {
+      tell(`The game an earlier version of this page kept cannot be taken over yet (${why(error)}).`);
+    }
+  }
 }
 
 const elsewhere = 'This game is being played in another tab of this browser';
 
-// One tab plays the game; another one opened meanwhile says so and never touches the record. Where
-// the page is a secure context, the browser's lock does this, and a second tab takes the game over
-// once the first is closed. Elsewhere (plain HTTP from another machine) the tabs ask each other.
-export function holdTheGame(play, tell) {
-  if (navigator.locks) {
-    navigator.locks.request('zandrel-game', { ifAvailable: true }, (lock) => {
-      if (lock) {
-        play();
-        return new Promise(() => {}); // held for as long as the page is open
-      }
-      tell(`${elsewhere}; it goes on there, and here once that tab is closed.`);
-      return navigator.locks.request('zandrel-game', () => {
-        tell('');
-        play();
-        return new Promise(() => {});
-      });
-    });
+// One tab plays the game: `play` is called, once, in the tab that holds the claim, with a maker of
+// stores for its games; another tab says so with `tell` and never writes. Where the page is a
+// secure context the browser's lock says which tab plays, and a waiting tab takes the game over
+// once the playing one is closed. Elsewhere (plain HTTP from another machine) a tab takes a claim
+// that no live tab answers for. `lost` is heard by a tab whose claim another has taken since.
+export async function holdTheGame({ play, tell, lost }, where = globalThis) {
+  let db;
+  try {
+    db = await open(where.indexedDB);
+  } catch {
+    play(() => unkept('the browser keeps no storage for this page'));
     return;
   }
-  askTheOtherTabs(play, () => tell(`${elsewhere}; it goes on there. Close that tab and reload this one to play here.`));
+  const me = tabName(where.crypto);
+  // The claim is let go as the page goes, where the browser still lets the change through; a tab
+  // that goes without letting it go is found out by its silence.
+  where.addEventListener?.('pagehide', () => releaseClaim(db, me));
+  db.onversionchange = () => {
+    db.close();
+    lost();
+  };
+  const start = async (claiming) => {
+    try {
+      if (!(await claiming())) {
+        tell(`${elsewhere}; it goes on there. Close that tab and reload this one to play here.`);
+        return;
+      }
+    } catch (error) {
+      play(() => unkept(why(error)));
+      return;
+    }
+    await takeOverOldRecord(db, me, () => where.localStorage, tell);
+    play(() => keptGame(db, me, lost));
+  };
+  const locks = where.navigator?.locks;
+  if (!locks) {
+    start(() => claimByAsking(db, me, where.BroadcastChannel, reloadedFrom(where, me)));
+    return;
+  }
+  // The tab that holds the lock takes the claim whoever held it: no other tab is open then.
+  const claimAll = async () => (await takeClaim(db, me, () => true)) === null;
+  locks.request('zandrel-game', { ifAvailable: true }, (lock) => {
+    if (lock) {
+      start(claimAll);
+      return never(); // held for as long as the page is open
+    }
+    tell(`${elsewhere}; it goes on there, and here once that tab is closed.`);
+    return locks.request('zandrel-game', () => {
+      tell('');
+      start(claimAll);
+      return never();
+    });
+  });
 }
 
-// Each tab that starts asks the others; one that plays answers. Two tabs asking at once settle it
-// by their numbers, the lower one playing.
-function askTheOtherTabs(play, refuse) {
+// The name this very tab had before it was reloaded, if it was: the page it had is gone, and the
+// claim it left may be taken at once. Each page of a tab names itself anew, so that a tab copied
+// from this one, which finds the same name, never takes this one's claim that way.
+function reloadedFrom(where, me) {
+  try {
+    const before = where.sessionStorage.getItem('zandrel/tab');
+    where.sessionStorage.setItem('zandrel/tab', me);
+    return where.performance.getEntriesByType('navigation')[0]?.type === 'reload' ? before : null;
+  } catch {
+    return null;
+  }
+}
+
+function tabName(crypto) {
+  return Array.from(crypto.getRandomValues(new Uint32Array(4)), (n) => n.toString(36)).join('-');
+}
+
+// Without the browser's lock: the claim is this tab's when none stands, when it was this tab's
+// before a reload, or when the tab it names does not answer; true once it is, false when a live
+// tab holds it. A tab answers for its claim
+// from the moment it may have taken it.
+async function claimByAsking(db, me, BroadcastChannel, before) {
   const channel = new BroadcastChannel('zandrel-game');
-  const me = Math.random();
-  let state = 'asking';
+  let mayHold = false;
   channel.onmessage = ({ data }) => {
-    if (data.asking !== undefined && state === 'playing') {
-      channel.postMessage({ playing: true });
-    } else if ((data.playing || (data.asking !== undefined && data.asking < me)) && state === 'asking') {
-      state = 'refused';
-      refuse();
+    if (data?.asking !== undefined && mayHold) {
+      channel.postMessage({ playing: me });
     }
   };
-  channel.postMessage({ asking: me });
-  setTimeout(() => {
-    if (state === 'asking') {
-      state = 'playing';
-      play();
+  try {
+    for (;;) {
+      mayHold = true;
+      const held = await takeClaim(db, me, (claim) => claim.tab === before);
+      if (held === null) {
+        return true;
+      }
+      mayHold = false;
+      if (await answersFor(channel, me, held.tab)) {
+        channel.close();
+        return false;
+      }
+      mayHold = true;
+      if ((await takeClaim(db, me, (claim) => claim.tab === held.tab && claim.at === held.at)) === null) {
+        return true;
+      }
     }
-  }, 300);
+  } catch (error) {
+    channel.close();
+    throw error;
+  }
+}
+
+// Whether the tab that holds the claim says so in time.
+function answersFor(channel, me, holder) {
+  return new Promise((resolve) => {
+    const listen = ({ data }) => {
+      if (data?.playing === holder) {
+        done(true);
+      }
+    };
+    const timer = setTimeout(() => done(false), answerWait);
+    const done = (answered) => {
+      clearTimeout(timer);
+      channel.removeEventListener('message', listen);
+      resolve(answered);
+    };
+    channel.addEventListener('message', listen);
+    channel.postMessage({ asking: me });
+  });
 }

@@ -1,21 +1,20 @@
 // The page around the game: the terminal the game prints to and reads the player's keys from,
-// the transcript that screen readers follow, the game kept in the browser's local storage, and
-// the offer of a new game. The game itself (zandrel.js) is the console game compiled to
+// the transcript that screen readers follow, the game kept in the browser (kept.mjs), and the
+// offer of a new game. The game itself (zandrel.js) is the console game compiled to
 // WebAssembly; each game is a new instance of it, so a new game starts from a fresh record and a
 // fresh seed, and a reloaded page resumes the kept game where it was left.
 
 import { Terminal } from './xterm.mjs';
 import { FitAddon } from './addon-fit.mjs';
 import createZandrel from './zandrel.js';
-import { holdTheGame, keptGame } from './kept.mjs';
+import { holdTheGame } from './kept.mjs';
+import { scriptedChance } from './site.mjs';
 
 const box = document.getElementById('terminal');
 const log = document.getElementById('transcript');
 const ending = document.getElementById('ending');
 const notice = document.getElementById('notice');
 const newGameButton = document.getElementById('new-game');
-// The test page scripts its chance (?script=) and keeps no game.
-const keeping = !new URLSearchParams(location.search).has('script');
 
 // The game's own lines never end in CR: the terminal shows each line end as a console does.
 export const terminal = new Terminal({
@@ -66,7 +65,13 @@ let typedAhead = '';
 let answer = '';
 let waiting = null;
 let waits = 0;
+// Whether a game plays in this tab: only then are keys kept for it.
 let running = false;
+// The number of the game in play. A game of an earlier number is over for the page, even while its
+// instance still finishes what it was doing: it shows nothing more and waits for good.
+let games = 0;
+// Makes the store of each game, once this tab plays.
+let stores = null;
 
 // Marks what the game waits for once the terminal shows everything written before it, so that
 // whoever watches the page (a test, a benchmark) knows the screen is complete.
@@ -149,7 +154,8 @@ function takeAnswer() {
 const ignoredKeys = new Set(['\x03', '\x04']);
 
 terminal.onData((data) => {
-  if (ignoredKeys.has(data)) {
+  // A tab where no game plays keeps no key: none may answer a game that starts later.
+  if (!running || ignoredKeys.has(data)) {
     return;
   }
   if (waiting?.kind === 'key') {
@@ -175,10 +181,19 @@ terminal.attachCustomKeyEventHandler((event) => {
   return true;
 });
 
-// What one game calls on the page (the web platform of the game's sources).
+// The line a resumed game begins its screen with, said under the terminal too: the screen may be
+// taller than the terminal.
+const resumed = 'Resuming your game, started ';
+let justCleared = false;
+
+// What the games call on the page (the web platform of the game's sources).
 const page = {
   // The game's errors in red on the terminal; the transcript has the text as it is.
   showText(text, isError) {
+    if (justCleared && text.startsWith(resumed)) {
+      notice.textContent = text.split('\n', 1)[0];
+    }
+    justCleared = false;
     terminal.write(isError ? `\x1b[31m${text}\x1b[39m` : text);
     record(text);
   },
@@ -199,6 +214,7 @@ const page = {
       log.appendChild(document.createElement('hr'));
     }
     openLine = null;
+    justCleared = true;
   },
   gameEnded(status) {
     running = false;
@@ -216,25 +232,61 @@ const page = {
   beginAgain() {
     setTimeout(() => startGame(['--new']));
   },
-  store: keptGame(),
 };
 
-// Emscripten's own messages (a failure to load, say) belong on the page, not in the console.
-function showProblem(text) {
-  page.showText(`${text}\n`, true);
+// The page as one game sees it: once another game has taken its place, it is heard no more, and
+// whatever it waits for never comes.
+function pageFor(number, store) {
+  const current = () => number === games;
+  const never = () => new Promise(() => {});
+  const heard = (call) => (...args) => (current() ? call(...args) : undefined);
+  const answered = (call) => async (...args) => {
+    if (!current()) {
+      return never();
+    }
+    const answer = await call(...args);
+    return current() ? answer : never();
+  };
+  const own = Object.fromEntries(
+    Object.entries(page).map(([name, call]) => [name, ['readLine', 'readKey'].includes(name) ? answered(call) : heard(call)]),
+  );
+  // Emscripten's own messages (a failure to load, say) belong on the page, not in the console.
+  const showProblem = (text) => own.showText(`${text}\n`, true);
+  own.print = showProblem;
+  own.printErr = showProblem;
+  if (store) {
+    own.store = Object.fromEntries(Object.entries(store).map(([name, call]) => [name, answered(call)]));
+  }
+  return own;
 }
 
 function startGame(args = []) {
+  const number = ++games;
   running = true;
-  createZandrel({ ...page, arguments: args, print: showProblem, printErr: showProblem }).catch((problem) =>
-    showProblem(`The game could not start: ${problem}`),
-  );
+  const own = pageFor(number, stores?.());
+  createZandrel({ ...own, arguments: args }).catch((problem) => own.print(`The game could not start: ${problem}`));
+}
+
+// A tab whose claim another tab has taken since: its game stops where it stands.
+function lost() {
+  games++;
+  running = false;
+  waiting = null;
+  delete box.dataset.awaiting;
+  newGameButton.disabled = true;
+  notice.textContent = 'This game goes on in another tab of this browser. Reload this tab to play here.';
 }
 
 // A new game: while one is unfinished, only once the player confirms it, and the unfinished one
-// is set aside. The game left behind waits for an answer that never comes.
+// is set aside. The game left behind is heard no more. The keys go to the terminal again,
+// whichever way the question ends, so that the next Enter answers the game.
 function newGame() {
-  if (newGameButton.disabled || (running && !window.confirm('Start a new game? Your unfinished game will be set aside.'))) {
+  if (newGameButton.disabled) {
+    return;
+  }
+  const confirmed = !running || window.confirm('Start a new game? Your unfinished game will be set aside.');
+  terminal.focus();
+  if (!confirmed) {
     return;
   }
   const setAside = running;
@@ -249,7 +301,6 @@ function newGame() {
   notice.textContent = '';
   delete box.dataset.ended;
   delete box.dataset.awaiting;
-  terminal.focus();
   startGame(setAside ? ['--new'] : []);
 }
 
@@ -267,16 +318,21 @@ window.addEventListener(
 );
 
 terminal.focus();
-if (keeping) {
+// A page the browser kept and shows again, as after Back, holds neither the lock nor the claim:
+// it starts over as a page just opened.
+window.addEventListener('pageshow', (event) => event.persisted && location.reload());
+if (scriptedChance) {
+  startGame(); // the test page: its game keeps nothing
+} else {
   // Only the tab that holds the game may start one.
   newGameButton.disabled = true;
-  holdTheGame(
-    () => {
+  holdTheGame({
+    play(makeStore) {
+      stores = makeStore;
       newGameButton.disabled = false;
       startGame();
     },
-    (text) => (notice.textContent = text),
-  );
-} else {
-  startGame();
+    tell: (text) => (notice.textContent = text),
+    lost,
+  });
 }

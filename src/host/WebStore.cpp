@@ -1,6 +1,7 @@
-// The record in the browser's local storage for the page's site, kept by the page (web/kept.mjs),
-// which also holds the one-game lock for as long as it is open: a second tab is told so by the
-// page and never starts a game. Each call below is one synchronous call of the page's store.
+// The record in the browser's IndexedDB for the page's site, kept by the page (web/kept.mjs),
+// which also holds the claim of the one tab that plays: a second tab is told so by the page and
+// never starts a game. Each call below is one call of the page's store, which the game waits for
+// as it waits for the player: a write answers only once it is committed, or has failed.
 #include "host/WebStore.hpp"
 
 #include <emscripten.h>
@@ -11,8 +12,8 @@
 namespace {
 
 // Calls the page's store and keeps its answer, as text, until the game has room for it.
-EM_JS(int, callPageStore, (const char* what, const char* argument, int length, int number), {
-    const answer = Module["store"][UTF8ToString(what)](UTF8ToString(argument, length), number);
+EM_ASYNC_JS(int, callPageStore, (const char* what, const char* argument, int length, int number), {
+    const answer = await Module["store"][UTF8ToString(what)](UTF8ToString(argument, length), number);
     Module["storeAnswer"] = new TextEncoder().encode(String(answer ?? ""));
     return Module["storeAnswer"].length;
 });

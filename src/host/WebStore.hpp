@@ -5,7 +5,7 @@
 
 namespace zandrel {
 
-// How the page keeps its game: in the browser's local storage, always, with what the page tells
+// How the page keeps its game: in the browser's IndexedDB, always, with what the page tells
 // the player about it shown under its terminal.
 Keeping pageKeeping();
 

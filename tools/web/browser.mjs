@@ -227,6 +227,44 @@ export class GamePage {
     });
   }
 
+  // The records the page keeps, by their names, as the page's own IndexedDB holds them; with a
+  // text, the record of that name is put there first, as the page would have written it.
+  kept(name = null, text = null) {
+    return this.tab.evaluate(
+      (name, text) =>
+        new Promise((resolve, reject) => {
+          const opening = indexedDB.open('zandrel', 1);
+          opening.onerror = () => reject(opening.error);
+          opening.onsuccess = () => {
+            const db = opening.result;
+            const t = db.transaction('records', 'readwrite');
+            const records = t.objectStore('records');
+            if (name !== null) {
+              records.put(text, name);
+            }
+            const all = {};
+            records.openCursor().onsuccess = ({ target }) => {
+              if (target.result) {
+                all[target.result.key] = target.result.value;
+                target.result.continue();
+              }
+            };
+            t.oncomplete = () => {
+              db.close();
+              resolve(all);
+            };
+            t.onabort = () => reject(t.error);
+          };
+        }),
+      name,
+      text,
+    );
+  }
+
+  notice() {
+    return this.tab.$eval('#notice', (p) => p.textContent);
+  }
+
   // The transcript's lines, as screen readers find them.
   transcript() {
     return this.tab.$eval('[role="log"]', (log) => Array.from(log.querySelectorAll('p'), (p) => p.textContent).join('\n'));
