@@ -21,6 +21,12 @@ public:
     // Lets the player read the screen: when a person is at the terminal, shows the pause's
     // prompt, waits for one key and ends the line. The line end may wait for the next flush.
     virtual void pause() = 0;
+    // The same pause, telling which key ended it (its first byte), for a replay that the player
+    // steps through; 0 where no key was read.
+    virtual int pauseForKey() {
+        pause();
+        return 0;
+    }
     // Wipes the screen when a person is watching it.
     virtual void clearScreen() = 0;
     // Ends the game with an exit status; never returns.

@@ -22,6 +22,9 @@ struct Keeping {
     std::string_view otherGameHint;
     // Tells the player, in one line, what became of the record.
     std::function<void(std::string_view)> tell;
+    // How the player watches a finished game again, where the host does not show it anyway; the
+    // game's number follows it.
+    std::string_view watchAgain = {};
 };
 
 // What the machine the game is built for gives it: where its text goes, where the player's
@@ -34,6 +37,8 @@ struct Host {
     std::ostream* err;
     Platform* platform;
     Keeping keeping;
+    // Whether the game's text goes to a terminal, where a list is laid out for the eye.
+    bool textOnTerminal;
 };
 
 Host host();

@@ -64,7 +64,8 @@ void tellOnStandardError(std::string_view line) {
 
 } // namespace
 
-Host nativeHost(Platform& platform, bool errorsOnTerminal, bool personPlaying, std::string_view otherGameHint) {
+Host nativeHost(Platform& platform, bool errorsOnTerminal, bool textOnTerminal, bool personPlaying,
+               std::string_view otherGameHint) {
     Streams& standard = streams();
     // Sharing the terminal with a prompt that waits for its answer, the game's lines on standard
     // error would otherwise run on after the prompt.
@@ -76,7 +77,9 @@ Host nativeHost(Platform& platform, bool errorsOnTerminal, bool personPlaying, s
             &standard.gameOutput,
             &standard.gameErrors,
             &platform,
-            {store.get(), personPlaying, "zandrel --new starts another", otherGameHint, tellOnStandardError}};
+            {store.get(), personPlaying, "zandrel --new starts another", otherGameHint, tellOnStandardError,
+             "zandrel --replay"},
+            textOnTerminal};
 }
 
 } // namespace zandrel

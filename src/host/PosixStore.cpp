@@ -86,9 +86,14 @@ public:
         }
     }
 
-    Contents read(std::size_t limit) override {
+    Contents read(std::size_t limit) override { return readFile(recordName, limit); }
+
+    Contents readFile(const std::string& name, std::size_t limit) override {
+        if (!folderOpened()) {
+            return errno == ENOENT ? Contents{} : Contents{Contents::State::unreadable, {}, problem_};
+        }
         int fd = -1;
-        if (!openRegular(recordName, O_RDONLY, fd)) {
+        if (!openRegular(name.c_str(), O_RDONLY, fd)) {
             return errno == ENOENT ? Contents{Contents::State::none, {}, {}}
                                    : Contents{Contents::State::unreadable, {}, problem_};
         }
@@ -100,7 +105,7 @@ public:
                 continue;
             }
             if (got < 0) {
-                fail(recordName);
+                fail(name);
                 contents = {Contents::State::unreadable, {}, problem_};
             }
             if (got <= 0) {
@@ -116,22 +121,7 @@ public:
         return openForWriting() && (ftruncate(recordFd_, static_cast<off_t>(length)) == 0 || fail(recordName));
     }
 
-    bool append(std::string_view text) override {
-        if (!openForWriting()) {
-            return false;
-        }
-        while (!text.empty()) {
-            const ssize_t wrote = write(recordFd_, text.data(), text.size());
-            if (wrote < 0 && errno == EINTR) {
-                continue;
-            }
-            if (wrote <= 0) {
-                return fail(recordName);
-            }
-            text.remove_prefix(static_cast<std::size_t>(wrote));
-        }
-        return true;
-    }
+    bool append(std::string_view text) override { return openForWriting() && writeAll(recordFd_, text, recordName); }
 
     bool sync() override {
         if (recordFd_ < 0 || fsync(recordFd_) != 0) {
@@ -147,14 +137,18 @@ public:
 
     std::string lastProblem() const override { return problem_; }
 
-    Move moveAside(const std::string& name) override {
-        closeRecord();
-        struct stat status {};
-        if (fstatat(folderFd_, recordName, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-            return errno == ENOENT ? Move::noRecord : failedMove(recordName);
+    Move moveAside(const std::string& name) override { return renameFile(recordName, name); }
+
+    Move renameFile(const std::string& from, const std::string& to) override {
+        if (from == recordName) {
+            closeRecord();
         }
-        if (!renameWithoutReplacing(name)) {
-            return errno == EEXIST ? Move::nameTaken : failedMove(recordName);
+        struct stat status {};
+        if (fstatat(folderFd_, from.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            return errno == ENOENT ? Move::noRecord : failedMove(from);
+        }
+        if (!renameWithoutReplacing(from, to)) {
+            return errno == EEXIST ? Move::nameTaken : failedMove(from);
         }
         return syncFolder() ? Move::moved : failedMove(".");
     }
@@ -176,8 +170,13 @@ public:
         return written;
     }
 
-    std::optional<std::vector<std::string>> namesSetAside() override {
+    std::optional<std::vector<std::string>> namesSetAside() override { return namesStartingWith(setAsidePrefix); }
+
+    std::optional<std::vector<std::string>> namesStartingWith(std::string_view prefix) override {
         std::vector<std::string> names;
+        if (!folderOpened()) {
+            return errno == ENOENT ? std::optional(names) : std::nullopt;
+        }
         const int fd = dup(folderFd_);
         DIR* listing = fd >= 0 ? fdopendir(fd) : nullptr;
         if (listing == nullptr) {
@@ -190,7 +189,7 @@ public:
         rewinddir(listing); // the folder's own descriptor may have read it before
         errno = 0;
         while (const dirent* entry = readdir(listing)) {
-            if (std::string_view(entry->d_name).starts_with(setAsidePrefix)) {
+            if (std::string_view(entry->d_name).starts_with(prefix)) {
                 names.emplace_back(entry->d_name);
             }
         }
@@ -199,11 +198,33 @@ public:
         return whole ? std::optional(names) : std::nullopt;
     }
 
-    bool removeSetAside(const std::string& name) override { return removeFile(name.c_str()); }
+    bool removeSetAside(const std::string& name) override { return removeFile(name); }
 
     bool remove() override {
         closeRecord();
         return removeFile(recordName);
+    }
+
+    bool removeFile(const std::string& name) override {
+        if (unlinkat(folderFd_, name.c_str(), 0) != 0 && errno != ENOENT) {
+            return fail(name);
+        }
+        return syncFolder() || fail(".");
+    }
+
+    bool keepsFinishedGames() const override { return true; }
+
+    bool appendFile(const std::string& name, std::string_view text) override {
+        int fd = -1;
+        const bool made = !openRegular(name.c_str(), O_WRONLY | O_APPEND, fd) && errno == ENOENT &&
+                          openRegular(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL, fd);
+        if (fd < 0) {
+            return false;
+        }
+        fchmod(fd, 0600); // whatever the umask
+        const bool written = writeAll(fd, text, name) && (fsync(fd) == 0 || fail(name));
+        close(fd);
+        return written && (!made || syncFolder() || fail("."));
     }
 
     std::string whereIs(const std::string& name) const override { return folder_ + "/" + name; }
@@ -227,6 +248,21 @@ private:
         }
         folderFd_ = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         return folderFd_ >= 0 || failAt(folder_);
+    }
+
+    // The folder as it is, to look at what it holds without the lock, as a replay or the list of
+    // finished games does: never made, and used only if it is private.
+    bool folderOpened() {
+        if (folderFd_ < 0) {
+            folderFd_ = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (folderFd_ < 0) {
+                return failAt(folder_);
+            }
+        }
+        const int error = errno;
+        const bool usable = folderIsPrivate();
+        errno = usable ? error : EACCES;
+        return usable;
     }
 
     // A folder another user owns, or that others may write to, could be given a record or a lock
@@ -275,46 +311,54 @@ private:
         return {Lock::State::heldElsewhere, std::string(holder, std::strcspn(holder, "\n"))};
     }
 
-    // Renames the record, failing with EEXIST rather than replace a file of that name. Where the
-    // system or the file system has no such rename, the name is claimed first with a new file.
-    bool renameWithoutReplacing(const std::string& name) {
-        if (renameExclusive(name)) {
+    // Renames a file of the folder, failing with EEXIST rather than replace one of the new name.
+    // Where the system or the file system has no such rename, the name is claimed first with a new
+    // file.
+    bool renameWithoutReplacing(const std::string& from, const std::string& to) {
+        if (renameExclusive(from, to)) {
             return true;
         }
         if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
             return false; // errno says why: EEXIST when the name is taken
         }
-        const int claim = openat(folderFd_, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | newFile, 0600);
+        const int claim = openat(folderFd_, to.c_str(), O_WRONLY | O_CREAT | O_EXCL | newFile, 0600);
         if (claim < 0) {
             return false;
         }
         close(claim);
-        if (renameat(folderFd_, recordName, folderFd_, name.c_str()) != 0) {
+        if (renameat(folderFd_, from.c_str(), folderFd_, to.c_str()) != 0) {
             const int error = errno;
-            unlinkat(folderFd_, name.c_str(), 0);
+            unlinkat(folderFd_, to.c_str(), 0);
             errno = error;
             return false;
         }
         return true;
     }
 
-    bool renameExclusive(const std::string& name) {
+    bool renameExclusive(const std::string& from, const std::string& to) {
         errno = 0;
 #if defined(__APPLE__)
-        return renameatx_np(folderFd_, recordName, folderFd_, name.c_str(), RENAME_EXCL) == 0;
+        return renameatx_np(folderFd_, from.c_str(), folderFd_, to.c_str(), RENAME_EXCL) == 0;
 #elif defined(__linux__)
-        return renameat2(folderFd_, recordName, folderFd_, name.c_str(), RENAME_NOREPLACE) == 0;
+        return renameat2(folderFd_, from.c_str(), folderFd_, to.c_str(), RENAME_NOREPLACE) == 0;
 #else
         errno = ENOSYS;
         return false;
 #endif
     }
 
-    bool removeFile(const char* name) {
-        if (unlinkat(folderFd_, name, 0) != 0 && errno != ENOENT) {
-            return fail(name);
+    bool writeAll(int fd, std::string_view text, const std::string& name) {
+        while (!text.empty()) {
+            const ssize_t wrote = write(fd, text.data(), text.size());
+            if (wrote < 0 && errno == EINTR) {
+                continue;
+            }
+            if (wrote <= 0) {
+                return fail(name);
+            }
+            text.remove_prefix(static_cast<std::size_t>(wrote));
         }
-        return syncFolder() || fail(".");
+        return true;
     }
 
     bool syncFolder() const { return fsync(folderFd_) == 0; }

@@ -202,9 +202,9 @@ bool byteArrives(const timeval* within) {
 }
 
 // One key press: its first byte, then whatever of it trails close behind, so that no byte of
-// an arrow or a function key is left to answer the next question. False when the terminal has
-// gone (end of file or a read error).
-bool readOneKey() {
+// an arrow or a function key is left to answer the next question. The first byte, or -1 when the
+// terminal has gone (end of file or a read error).
+int readOneKey() {
     unsigned char first = 0;
     for (;;) {
         const ssize_t got = read(STDIN_FILENO, &first, 1);
@@ -218,7 +218,7 @@ bool readOneKey() {
             byteArrives(nullptr);
             continue;
         }
-        return false;
+        return -1;
     }
     const timeval trailing{0, trailingBytesMicroseconds};
     while (byteArrives(&trailing)) {
@@ -228,21 +228,25 @@ bool readOneKey() {
             break; // the key still counts; the next read will find the end
         }
     }
-    return true;
+    return first;
 }
 
 class TerminalPlatform final : public Platform {
 public:
-    void pause() override {
+    void pause() override { pauseForKey(); }
+
+    int pauseForKey() override {
         if (!personAtKeyboard()) {
-            return;
+            return 0;
         }
         out() << pausePrompt;
         out().flush();
-        if (!waitForKey()) {
+        const int key = waitForKey();
+        if (key < 0) {
             inputEnded();
         }
         out() << '\n';
+        return key;
     }
 
     void clearScreen() override {
@@ -260,7 +264,7 @@ private:
     // Single-key mode (no line editing, no echo, signals still on) only for the one read.
     // The signals are held off while the settings and the handlers change hands, so that no
     // handler ever sees one without the other.
-    static bool waitForKey() {
+    static int waitForKey() {
         const sigset_t held = heldSignals();
         sigset_t before;
         sigprocmask(SIG_BLOCK, &held, &before);
@@ -280,7 +284,7 @@ private:
         }
         sigprocmask(SIG_SETMASK, &before, nullptr);
 
-        const bool gotKey = readOneKey();
+        const int key = readOneKey();
 
         sigprocmask(SIG_BLOCK, &held, nullptr);
         if (singleKeys) {
@@ -289,7 +293,7 @@ private:
             removePauseHandlers();
         }
         sigprocmask(SIG_SETMASK, &before, nullptr);
-        return gotKey;
+        return key;
     }
 };
 
@@ -301,7 +305,7 @@ TerminalPlatform& thePlatform() {
 } // namespace
 
 Host host() {
-    return nativeHost(thePlatform(), errorsOnTerminal(), personWatching(),
+    return nativeHost(thePlatform(), errorsOnTerminal(), isatty(STDOUT_FILENO) == 1, personWatching(),
                       "; a game stopped with Ctrl-Z comes back with fg");
 }
 

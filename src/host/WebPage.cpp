@@ -120,7 +120,7 @@ Host host() {
     static std::ostream errorStream(&errors);
     static std::istream answerStream(&answers);
     static PagePlatform platform;
-    return {&answerStream, &textStream, &errorStream, &platform, pageKeeping()};
+    return {&answerStream, &textStream, &errorStream, &platform, pageKeeping(), true};
 }
 
 } // namespace zandrel

@@ -34,9 +34,11 @@ public:
     // and Ctrl-Z in a file of answers is no end of input.
     ConsolePlatform() { _setmode(_fileno(stdin), _O_BINARY); }
 
-    void pause() override {
+    void pause() override { pauseForKey(); }
+
+    int pauseForKey() override {
         if (!personAtKeyboard()) {
-            return;
+            return 0;
         }
         out() << pausePrompt;
         out().flush();
@@ -52,6 +54,7 @@ public:
         }
         dropWaitingKeys();
         out() << '\n';
+        return key;
     }
 
     void clearScreen() override {
@@ -83,7 +86,8 @@ ConsolePlatform& thePlatform() {
 } // namespace
 
 Host host() {
-    return nativeHost(thePlatform(), errorsOnTerminal(), personWatching(), "");
+    return nativeHost(thePlatform(), errorsOnTerminal(), isConsole(_fileno(stdout), STD_OUTPUT_HANDLE),
+                      personWatching(), "");
 }
 
 } // namespace zandrel

@@ -78,8 +78,10 @@ public:
         }
     }
 
-    Contents read(std::size_t limit) override {
-        const HANDLE file = open(recordName, GENERIC_READ, OPEN_EXISTING);
+    Contents read(std::size_t limit) override { return readFile(utf8(recordName), limit); }
+
+    Contents readFile(const std::string& name, std::size_t limit) override {
+        const HANDLE file = open(name, GENERIC_READ, OPEN_EXISTING);
         if (file == INVALID_HANDLE_VALUE) {
             return GetLastError() == ERROR_FILE_NOT_FOUND ? Contents{Contents::State::none, {}, {}}
                                                            : Contents{Contents::State::unreadable, {}, problem_};
@@ -90,7 +92,7 @@ public:
             DWORD got = 0;
             const auto wanted = static_cast<DWORD>(std::min(sizeof chunk, limit - contents.text.size()));
             if (ReadFile(file, chunk, wanted, &got, nullptr) == 0) {
-                fail(recordName);
+                fail(name);
                 contents = {Contents::State::unreadable, {}, problem_};
             }
             if (got == 0) {
@@ -114,14 +116,18 @@ public:
         if (!openForWriting() || SetFilePointerEx(record_, {}, nullptr, FILE_END) == 0) {
             return fail(recordName);
         }
-        while (!text.empty()) {
-            DWORD wrote = 0;
-            if (WriteFile(record_, text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr) == 0 || wrote == 0) {
-                return fail(recordName);
-            }
-            text.remove_prefix(wrote);
+        return writeAll(record_, text, recordName);
+    }
+
+    bool appendFile(const std::string& name, std::string_view text) override {
+        const HANDLE file = open(name, GENERIC_WRITE, OPEN_ALWAYS);
+        if (file == INVALID_HANDLE_VALUE) {
+            return false;
         }
-        return true;
+        const bool written = (SetFilePointerEx(file, {}, nullptr, FILE_END) != 0 || fail(name)) &&
+                             writeAll(file, text, name) && (FlushFileBuffers(file) != 0 || fail(name));
+        CloseHandle(file);
+        return written;
     }
 
     bool sync() override {
@@ -130,9 +136,11 @@ public:
 
     std::string lastProblem() const override { return problem_; }
 
-    Move moveAside(const std::string& name) override {
+    Move moveAside(const std::string& name) override { return renameFile(utf8(recordName), name); }
+
+    Move renameFile(const std::string& from, const std::string& to) override {
         closeRecord();
-        if (MoveFileExW((folder_ / recordName).c_str(), (folder_ / name).c_str(), MOVEFILE_WRITE_THROUGH) != 0) {
+        if (MoveFileExW((folder_ / path(from)).c_str(), (folder_ / path(to)).c_str(), MOVEFILE_WRITE_THROUGH) != 0) {
             return Move::moved;
         }
         const DWORD error = GetLastError();
@@ -142,7 +150,7 @@ public:
         if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
             return Move::nameTaken;
         }
-        fail(recordName);
+        fail(path(from));
         return Move::failed;
     }
 
@@ -165,13 +173,15 @@ public:
         return written;
     }
 
-    std::optional<std::vector<std::string>> namesSetAside() override {
+    std::optional<std::vector<std::string>> namesSetAside() override { return namesStartingWith(setAsidePrefix); }
+
+    std::optional<std::vector<std::string>> namesStartingWith(std::string_view prefix) override {
         std::vector<std::string> names;
         std::error_code error;
         for (std::filesystem::directory_iterator entry(folder_, error), end; !error && entry != end;
              entry.increment(error)) {
             const std::string name = utf8(entry->path().filename());
-            if (name.starts_with(setAsidePrefix)) {
+            if (name.starts_with(prefix)) {
                 names.push_back(name);
             }
         }
@@ -186,19 +196,36 @@ public:
 
     bool remove() override {
         closeRecord();
-        return removeFile(recordName);
+        return removeFile(utf8(recordName));
     }
 
-    std::string whereIs(const std::string& name) const override { return utf8(folder_ / name); }
+    bool removeFile(const std::string& name) override {
+        return DeleteFileW((folder_ / path(name)).c_str()) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND ||
+               fail(path(name));
+    }
+
+    bool keepsFinishedGames() const override { return true; }
+
+    std::string whereIs(const std::string& name) const override { return utf8(folder_ / path(name)); }
 
 private:
-    bool removeFile(const std::filesystem::path& name) {
-        return DeleteFileW((folder_ / name).c_str()) != 0 || GetLastError() == ERROR_FILE_NOT_FOUND || fail(name);
+    // The names the game gives files are plain ASCII.
+    static std::filesystem::path path(const std::string& name) { return std::filesystem::path(name); }
+
+    bool writeAll(HANDLE file, std::string_view text, const std::filesystem::path& name) {
+        while (!text.empty()) {
+            DWORD wrote = 0;
+            if (WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr) == 0 || wrote == 0) {
+                return fail(name);
+            }
+            text.remove_prefix(wrote);
+        }
+        return true;
     }
 
     // Opens a file of the folder, which must be a file on disk (not a device or a pipe). None of
     // them may be deleted while the game has it open: least of all the lock.
-    HANDLE open(const wchar_t* name, DWORD access, DWORD how) {
+    HANDLE open(const std::filesystem::path& name, DWORD access, DWORD how) {
         const DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE;
         const HANDLE file =
             CreateFileW((folder_ / name).c_str(), access, shared, nullptr, how, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -73,6 +73,7 @@ public:
     }
 
     void clearScreen() override {
+        noteTurn();
         if (live_) {
             keepPending(); // the screen the player is shown is the one a resumed game shows again
             host_.platform->clearScreen();
@@ -82,12 +83,19 @@ public:
     }
 
     [[noreturn]] void endProcess(int status) override {
+        const bool ended = status == 0 || status == 1;
+        if (!live_ && ended && replay_.done() && store_.keepsFinishedGames()) {
+            // A game killed as it ended, before it said so in its record: it goes among the finished
+            // games as any other, and a new one begins. Where it cannot go (a disk still full), it
+            // stays where it is for a later start, and the new game is not kept.
+            finish(status == 0);
+            host_.platform->beginAgain();
+        }
         if (!live_) {
             cannotResume(replay_.done() ? "that game had already ended" : "its record no longer fits the game");
         }
-        if ((status == 0 || status == 1) && recording_) {
-            recording_ = false;
-            store_.remove(); // a finished game is forgotten
+        if (ended && recording_) {
+            finish(status == 0);
         }
         host_.platform->endProcess(status);
         // cppcheck-suppress unreachableCode
@@ -148,6 +156,60 @@ private:
             cannotResume("its record no longer fits the game");
         }
         return true;
+    }
+
+    // A turn begins with the clear of the status panel, once the character is chosen; the clear of
+    // the victory comes when the player has left the inner region.
+    void noteTurn() {
+        if (game.className != " " && game.region <= 3) {
+            ++turns_;
+        }
+        furthest_ = std::max(furthest_, std::min(game.region, 3));
+    }
+
+    record::Summary summaryNow(bool won) const {
+        record::Summary summary;
+        summary.began = began_;
+        summary.ended = std::time(nullptr);
+        summary.won = won;
+        summary.title = game.className;
+        summary.className = summary.title.substr(summary.title.rfind(' ') + 1); // the class the title ends in
+        summary.level = game.level;
+        summary.experience = game.experience;
+        summary.experienceNeeded = game.experienceNeeded;
+        summary.region = furthest_;
+        summary.turns = turns_;
+        summary.life = game.life;
+        summary.strength = game.strength;
+        summary.craft = game.craft;
+        summary.gold = game.gold;
+        return summary;
+    }
+
+    // A game that has ended, won or lost, is kept among the finished games, under a number of its
+    // own, where the store keeps them; elsewhere it is forgotten. False when it cannot be kept.
+    bool finish(bool won) {
+        keepPending();
+        recording_ = false;
+        if (!store_.keepsFinishedGames()) {
+            store_.remove();
+            return true;
+        }
+        const record::Summary summary = summaryNow(won);
+        std::optional<int> number;
+        if (store_.append(record::endedLine(summary)) && store_.sync()) {
+            number = archive::keepFinished(store_, summary);
+        }
+        if (!number) {
+            keeping_.tell(live_ ? "this game cannot be kept among your games (" + store_.lastProblem() + ")"
+                                : "your last game cannot be kept among your games (" + store_.lastProblem() +
+                                      "), so this game is not kept");
+        } else if (live_ && !keeping_.watchAgain.empty()) {
+            const std::string kept = std::to_string(*number);
+            *host_.out << "Game " << kept << " is kept; " << keeping_.watchAgain << " " << kept << " shows it again.\n";
+            host_.out->flush();
+        }
+        return number.has_value();
     }
 
     // The screen since the last clear, as far back as a terminal would keep it.
@@ -243,6 +305,8 @@ private:
     std::string held_;    // the screen since the last clear, while the record is replayed
     std::string pending_; // events not yet written to the record
     std::size_t kept_ = 0;
+    int turns_ = 0;
+    int furthest_ = 1;
 };
 
 // The game's text, held in a buffer of its own until the game flushes it or the buffer fills.
@@ -337,9 +401,10 @@ void KeptGame::play() {
 // The unfinished game, when there is one that can be resumed. A record that cannot be resumed is
 // set aside, and a new game begins; false when it cannot be set aside either, so that the new game
 // is not kept.
-bool readRecord(const Keeping& keeping, std::optional<Replay>& resumable) {
+bool readRecord(const Keeping& keeping, std::optional<Replay>& resumable, std::string& text) {
     RecordStore& store = *keeping.store;
     const RecordStore::Contents contents = store.read(record::maxSize + 1);
+    text = contents.text;
     if (contents.state == RecordStore::Contents::State::none) {
         return true;
     }
@@ -356,6 +421,18 @@ bool readRecord(const Keeping& keeping, std::optional<Replay>& resumable) {
         }
         keeping.tell("this game is not kept, so it cannot be resumed (" + store.lastProblem() + ")");
         return false;
+    } else if (replay.state == Replay::State::finished && store.keepsFinishedGames()) {
+        // A game killed while it moved among the finished games: the move is done now.
+        if (archive::keepFinished(store, *replay.summary)) {
+            return true;
+        }
+        keeping.tell("your last game cannot be kept among your games (" + store.lastProblem() +
+                     "), so this game is not kept");
+        return false;
+    } else if (replay.state == Replay::State::finished) {
+        why = "that game had already ended";
+    } else if (replay.state == Replay::State::otherRules) {
+        why = "its record was played under other rules";
     } else if (replay.state == Replay::State::otherFormat) {
         why = "its record is of another format";
     } else if (replay.state == Replay::State::damaged) {
@@ -389,6 +466,7 @@ int playKeptGame(const Keeping& keeping, bool newGame) {
                                        : "your unfinished game cannot be set aside (" + lock.detail + ")");
         return runGame();
     }
+    std::string givenUp;
     for (;;) {
         if (newGame) {
             const archive::SetAside aside = archive::setAside(store);
@@ -405,13 +483,20 @@ int playKeptGame(const Keeping& keeping, bool newGame) {
             return runGame();
         }
         std::optional<Replay> replay;
-        if (!readRecord(keeping, replay)) {
+        std::string text;
+        if (!readRecord(keeping, replay, text)) {
             return runGame();
         }
+        // A record given up that could be neither set aside nor marked comes back as it was: the new
+        // game is not kept, as it has said.
+        if (replay && text == givenUp) {
+            return runGame();
+        }
+        givenUp = replay ? text : std::string();
         try {
             KeptGame(keeping, std::move(replay)).play();
         } catch (const BeginAgain&) {
-            resetGame(); // the record was set aside, or marked never to be resumed
+            resetGame(); // the record was set aside, marked never to be resumed, or kept among the finished
         }
     }
 }

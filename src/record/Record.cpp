@@ -1,5 +1,6 @@
 #include "record/Record.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <string_view>
@@ -7,9 +8,13 @@
 namespace zandrel::record {
 namespace {
 
-constexpr std::string_view formatLine = "zandrel record 1";
 constexpr std::string_view formatName = "zandrel record ";
+// The format this release writes; it reads the one before too, which had no rules line.
+constexpr std::string_view formatLine = "zandrel record 2";
+constexpr std::string_view firstFormatLine = "zandrel record 1";
 constexpr std::string_view beganWord = "began ";
+constexpr std::string_view rulesWord = "rules ";
+constexpr std::string_view endedWord = "ended ";
 constexpr char hexDigits[] = "0123456789abcdef";
 
 bool printable(unsigned char c) { return c >= 0x20 && c < 0x7F; }
@@ -21,6 +26,16 @@ bool readNumber(std::string_view text, long long& value) {
     }
     const auto [end, problem] = std::from_chars(text.data(), text.data() + text.size(), value);
     return problem == std::errc() && end == text.data() + text.size();
+}
+
+// A whole number that may be below zero, as Life may.
+bool readSigned(std::string_view text, long long& value) {
+    const bool negative = text.starts_with('-');
+    if (!readNumber(text.substr(negative ? 1 : 0), value)) {
+        return false;
+    }
+    value = negative ? -value : value;
+    return true;
 }
 
 int hexValue(char c) {
@@ -67,21 +82,42 @@ bool readEvent(std::string_view text, Event& event) {
     return false;
 }
 
-// Whether the text is no more than the start of a header, as a game killed while it wrote its first
-// line leaves it.
+// Whether the text is no more than the start of a header, of either format, as a game killed
+// while it wrote its first lines leaves it.
 bool partOfAHeader(std::string_view text) {
-    const std::string start = std::string(formatLine) + "\n" + std::string(beganWord);
-    if (text.size() <= start.size()) {
-        return std::string_view(start).starts_with(text);
+    for (const std::string_view format : {formatLine, firstFormatLine}) {
+        std::string start(format);
+        start.append("\n").append(beganWord);
+        std::string rules = "\n";
+        if (format == formatLine) {
+            rules.append(rulesWord).append(std::to_string(rulesInForce)).append("\n");
+        }
+        if (text.size() <= start.size() ? std::string_view(start).starts_with(text) : text.starts_with(start)) {
+            const std::size_t digits = std::min(text.find_first_not_of("0123456789", start.size()), text.size());
+            return text.size() <= start.size() || digits == text.size() ||
+                   (digits > start.size() && text.size() - digits < rules.size() &&
+                    std::string_view(rules).starts_with(text.substr(digits)));
+        }
     }
-    return text.starts_with(start) && text.find_first_not_of("0123456789", start.size()) == std::string_view::npos;
+    return false;
+}
+
+// Reads "rules N", which a record of format 2 has as its third line.
+bool readRules(std::string_view whole, int& rules) {
+    long long value = 0;
+    if (!whole.starts_with(rulesWord) || !readNumber(whole.substr(rulesWord.size()), value) || value > INT_MAX) {
+        return false;
+    }
+    rules = static_cast<int>(value);
+    return true;
 }
 
 } // namespace
 
 std::string header(std::time_t began) {
-    return std::string(formatLine) + "\n" + std::string(beganWord) + std::to_string(static_cast<long long>(began)) +
-           "\n";
+    std::string text(formatLine);
+    text.append("\n").append(beganWord).append(std::to_string(static_cast<long long>(began)));
+    return text.append("\n").append(rulesWord).append(std::to_string(rulesInForce)).append("\n");
 }
 
 std::string line(const Event& event) {
@@ -107,6 +143,46 @@ std::string line(const Event& event) {
     return text + "\n";
 }
 
+std::string endedLine(const Summary& summary) { return std::string(endedWord) + summaryWords(summary) + "\n"; }
+
+std::string summaryWords(const Summary& summary) {
+    std::string words = std::to_string(static_cast<long long>(summary.ended)) + (summary.won ? " won " : " lost ");
+    words += summary.className;
+    for (const int number : {summary.level, summary.experience, summary.experienceNeeded, summary.region, summary.turns,
+                             summary.life, summary.strength, summary.craft, summary.gold}) {
+        words.append(" ").append(std::to_string(number));
+    }
+    return words.append(" ").append(summary.title);
+}
+
+bool readSummaryWords(std::string_view words, Summary& summary) {
+    std::string_view rest = words;
+    const auto word = [&rest] {
+        const std::size_t end = std::min(rest.find(' '), rest.size());
+        const std::string_view taken = rest.substr(0, end);
+        rest.remove_prefix(std::min(end + 1, rest.size()));
+        return taken;
+    };
+    long long value = 0;
+    if (!readNumber(word(), value)) {
+        return false;
+    }
+    summary.ended = static_cast<std::time_t>(value);
+    const std::string_view outcome = word();
+    summary.won = outcome == "won";
+    summary.className = word();
+    for (int* number : {&summary.level, &summary.experience, &summary.experienceNeeded, &summary.region,
+                        &summary.turns, &summary.life, &summary.strength, &summary.craft, &summary.gold}) {
+        if (!readSigned(word(), value) || value < INT_MIN || value > INT_MAX) {
+            return false;
+        }
+        *number = static_cast<int>(value);
+    }
+    summary.title = rest;
+    return (outcome == "won" || outcome == "lost") && !summary.className.empty() && !summary.title.empty() &&
+           std::none_of(words.begin(), words.end(), [](char c) { return !printable(static_cast<unsigned char>(c)); });
+}
+
 Replay read(std::string text) {
     Replay replay;
     if (partOfAHeader(text)) {
@@ -115,37 +191,65 @@ Replay read(std::string text) {
     }
     const std::string_view all(text);
     Event scratch;
-    std::size_t at = 0;
-    int number = 0;
-    for (std::size_t end; (end = all.find('\n', at)) != std::string_view::npos; at = end + 1, ++number) {
+    enum class Next { format, began, rules, events } next = Next::format;
+    bool stopped = false;
+    bool namesRules = false;
+    std::size_t eventsStart = 0;
+    std::size_t eventsEnd = 0;
+    for (std::size_t at = 0, end; (end = all.find('\n', at)) != std::string_view::npos; at = end + 1) {
         const std::string_view whole = all.substr(at, end - at);
-        if (number == 0 && whole != formatLine) {
-            replay.state = whole == stoppedFormatLine      ? Replay::State::stopped
-                           : whole.starts_with(formatName) ? Replay::State::otherFormat
-                                                           : Replay::State::damaged;
-            return replay;
-        }
-        if (number == 1) {
+        if (next == Next::format) {
+            stopped = whole == stoppedFormatLine;
+            if (whole != formatLine && whole != firstFormatLine && !stopped) {
+                replay.state = whole.starts_with(formatName) ? Replay::State::otherFormat : Replay::State::damaged;
+                return replay;
+            }
+            namesRules = whole == formatLine;
+            next = Next::began;
+        } else if (next == Next::began) {
             long long began = 0;
             if (!whole.starts_with(beganWord) || !readNumber(whole.substr(beganWord.size()), began)) {
                 return replay;
             }
             replay.began = static_cast<std::time_t>(began);
             replay.state = Replay::State::resumable;
-            replay.next_ = end + 1;
-        }
-        // What a game of 2.1.0 wrote after the events of a record it could keep no longer.
-        if (number >= 2 && whole == "stopped") {
-            replay.state = Replay::State::stopped;
-            return replay;
-        }
-        if (number >= 2 && !readEvent(whole, scratch)) {
+            next = namesRules || stopped ? Next::rules : Next::events;
+            eventsStart = end + 1;
+        } else if (next == Next::rules && readRules(whole, replay.rules)) {
+            next = Next::events; // a marked record may be of either format: with a rules line or without
+            eventsStart = end + 1;
+        } else if (next == Next::rules && !stopped) {
             replay.state = Replay::State::damaged;
-            return replay;
+            break;
+        } else if (whole == "stopped") {
+            stopped = true; // as a game of 2.1.0 marked a record it could keep no longer
+            break;
+        } else if (whole.starts_with(endedWord) && replay.state == Replay::State::resumable) {
+            Summary summary;
+            summary.began = replay.began;
+            if (!readSummaryWords(whole.substr(endedWord.size()), summary)) {
+                replay.state = Replay::State::damaged;
+                break;
+            }
+            replay.state = Replay::State::finished;
+            replay.summary = std::move(summary);
+        } else if (replay.state != Replay::State::resumable || !readEvent(whole, scratch)) {
+            replay.state = Replay::State::damaged; // no event, or events after the end
+            replay.summary.reset();
+            break;
+        } else {
+            eventsEnd = end + 1;
+            next = Next::events;
         }
         replay.length = end + 1;
     }
-    if (replay.state == Replay::State::resumable && replay.done()) {
+    replay.next_ = eventsStart;
+    replay.eventsEnd_ = std::max(eventsStart, eventsEnd);
+    if (stopped) {
+        replay.state = Replay::State::stopped;
+    } else if (replay.state == Replay::State::resumable && replay.rules != rulesInForce) {
+        replay.state = Replay::State::otherRules;
+    } else if (replay.state == Replay::State::resumable && replay.done()) {
         replay.state = Replay::State::empty; // a header without one event: nothing was kept
     }
     replay.text_ = std::move(text);

@@ -34,7 +34,7 @@ public:
 
     // The record as it is kept, at most `limit` bytes of it.
     struct Contents {
-        enum class State { none, found, unreadable } state;
+        enum class State { none, found, unreadable } state = State::none;
         std::string text;
         std::string why; // when unreadable
     };
@@ -61,6 +61,20 @@ public:
     virtual bool removeSetAside(const std::string& name) = 0;
     // Removes the record, durably; true also when there is none.
     virtual bool remove() = 0;
+
+    // The games that have ended, kept beside the record: each record under a name of its own, and
+    // a list of their summaries. A store that keeps none forgets a game once it has ended.
+    virtual bool keepsFinishedGames() const { return false; }
+    // The names that start with the prefix, in any order; none when they cannot be listed.
+    virtual std::optional<std::vector<std::string>> namesStartingWith(std::string_view /*prefix*/) { return {}; }
+    // Any file beside the record, read as read() reads the record.
+    virtual Contents readFile(const std::string& /*name*/, std::size_t /*limit*/) { return {}; }
+    // Appends to a file beside the record, made when it does not exist, and makes it durable.
+    virtual bool appendFile(const std::string& /*name*/, std::string_view /*text*/) { return false; }
+    // Renames a file beside the record, never over another, durably; the record itself too.
+    virtual Move renameFile(const std::string& /*from*/, const std::string& /*to*/) { return Move::failed; }
+    // Removes a file beside the record, durably; true also when there is none.
+    virtual bool removeFile(const std::string& /*name*/) { return false; }
 
     // Where a record of this name can be found, as the player is told.
     virtual std::string whereIs(const std::string& name) const = 0;

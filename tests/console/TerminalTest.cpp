@@ -1,9 +1,16 @@
 // The built game in a real terminal (tmux), played as a person would: keys typed, the screen read.
+#include "FuzzGame.hpp"
+#include "RecordedGames.hpp"
+#include "console/Console.hpp"
+#include "record/Replayer.hpp"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -239,6 +246,56 @@ TEST(RealTerminal, AKeptGameComesBackAfterAKillOrAHangupAndOnlyOneIsPlayedAtATim
     const std::string waiting = third.screen();
     third.tmux("send-keys x");
     EXPECT_TRUE(eventually([&] { return third.screen() != waiting; })) << "the game goes on after fg and a key";
+}
+
+// A finished game watched again in a terminal: the keys are named where it starts, a key goes on at
+// each pause, q ends it. Written to a pipe while a game is stopped with Ctrl-Z, it is the whole game's
+// text; the stopped game's record is untouched, and after fg that game plays on.
+TEST(RealTerminal, AReplayShowsAGameAgainAndNeverTouchesTheGameInPlay) {
+    REQUIRE_TMUX();
+    zandrel::fuzz::MemoryStore store;
+    std::ostringstream played;
+    zandrel::fuzz::playKept(
+        zandrel::fuzz::readBytes(std::filesystem::path(ZANDREL_SOURCE_DIR) / "tools/fuzz/corpus/knight_wins"), store,
+        played);
+    std::ostringstream expected;
+    {
+        const zandrel::SeamsInPlace inPlace(zandrel::Seams{nullptr, &expected, &expected, [] {}, [] { return 0; }, nullptr});
+        zandrel::replayRecord(store.files["finished-0001"], false, "it");
+    }
+
+    TmuxGame game("job");
+    const std::string record = game.file("knight_wins.record");
+    ASSERT_TRUE(game.shows(pausePrompt));
+    std::ofstream(record, std::ios::binary) << store.files["finished-0001"];
+    game.tmux("send-keys x");
+    ASSERT_TRUE(game.shows("[U]ndead"));
+    game.tmux("send-keys k Enter");
+    ASSERT_TRUE(game.shows("Knight?"));
+    game.tmux("send-keys y Enter");
+    ASSERT_TRUE(game.waitsAtPause() && game.inSingleKeyMode());
+    game.tmux("send-keys C-z");
+    ASSERT_TRUE(game.jobStopped());
+    const std::string kept = run("cat " + game.file("state/zandrel/game"));
+    ASSERT_FALSE(kept.empty());
+    EXPECT_EQ(run("XDG_STATE_HOME=" + game.file("state") + " '" ZANDREL_BINARY "' --replay " + record + "; echo status=$?"),
+              expected.str() + "status=0\n");
+    EXPECT_EQ(run("cat " + game.file("state/zandrel/game")), kept) << "the replay touched the game in play";
+    game.tell("fg");
+    EXPECT_TRUE(game.waitsAtPause());
+    game.tmux("send-keys x");
+    EXPECT_TRUE(game.shows("The Level 0 Knight!")) << "the game goes on after fg and a key";
+
+    TmuxGame watched("job", "'" ZANDREL_BINARY "' --replay " + record);
+    ASSERT_TRUE(watched.shows("At each pause any key goes on, e shows the rest at once, q ends the replay.\n"));
+    EXPECT_TRUE(watched.screen().starts_with("The game in " + record + ", begun "));
+    ASSERT_TRUE(watched.shows(pausePrompt) && watched.inSingleKeyMode());
+    watched.tmux("send-keys x");
+    ASSERT_TRUE(watched.shows("What is your response: y\n" + pausePrompt)) << watched.screen();
+    EXPECT_EQ(watched.screen().find("Welcome"), std::string::npos) << "the menu is on a cleared screen";
+    watched.tmux("send-keys q");
+    EXPECT_TRUE(watched.endedWith("0"));
+    EXPECT_EQ(watched.noted("after"), watched.noted("before"));
 }
 
 // Under a launcher the stop reaches the launcher and the game apart: the shell may have taken the

@@ -13,7 +13,7 @@ namespace zandrel::testing {
 TEST(FolderStore, RecordsThatCannotBeResumedAreSetAsideNeverOverAnotherAndTheNewestFiveAreKept) {
     const TestFolder folder;
     playKnightInto(folder.path);
-    EXPECT_THAT(contentsOf(folder.path / "game"), ::testing::StartsWith("zandrel record 1\nbegan "));
+    EXPECT_THAT(contentsOf(folder.path / "game"), ::testing::StartsWith("zandrel record 2\nbegan "));
     // Set aside before: by 2.1.0 under the names it would take in the next seconds, and by a game
     // whose clock was ahead, which is set back since. None is written over, and they are the
     // oldest.
@@ -46,7 +46,7 @@ TEST(FolderStore, RecordsThatCannotBeResumedAreSetAsideNeverOverAnotherAndTheNew
         }
     }
     EXPECT_EQ(kept, std::set<std::string>(std::next(ours.begin()), ours.end())) << "the five set aside last";
-    EXPECT_THAT(contentsOf(folder.path / "game"), ::testing::StartsWith("zandrel record 1\nbegan "));
+    EXPECT_THAT(contentsOf(folder.path / "game"), ::testing::StartsWith("zandrel record 2\nbegan "));
 }
 
 // A lock deleted under a game, where the system lets it be deleted at all, still keeps a second one out.

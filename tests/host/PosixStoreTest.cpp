@@ -182,7 +182,7 @@ TEST(PosixStore, ADiskWithNoRoomAndNoFreeInodeStillKeepsAShownDieFromBeingThrown
     const std::unique_ptr<RecordStore> store = folderStore(folder);
     ASSERT_EQ(store->lock().state, RecordStore::Lock::State::taken);
     const std::string before = contentsOf(folder / "game");
-    ASSERT_THAT(before, ::testing::StartsWith("zandrel record 1\nbegan "));
+    ASSERT_THAT(before, ::testing::StartsWith("zandrel record 2\nbegan "));
     ASSERT_TRUE(store->rewriteStart(record::stoppedFormatLine)) << store->lastProblem();
     EXPECT_EQ(contentsOf(folder / "game"), "stopped record 1" + before.substr(16));
 }

@@ -111,7 +111,7 @@ std::string gameText(std::string screen) {
 
 // Where a game starts on a disk: with five records set aside before and nothing else, with a game
 // left unfinished, the same with --new asked for, or with a record that cannot be resumed.
-enum class Disk { fresh, unfinished, newAsked, damaged };
+enum class Disk { fresh, hundredFinished, unfinished, newAsked, damaged };
 
 void prepare(FaultyStore& store, Disk disk, const std::string& unfinished) {
     for (int place = 1; place <= static_cast<int>(archive::keptAside); ++place) {
@@ -119,9 +119,46 @@ void prepare(FaultyStore& store, Disk disk, const std::string& unfinished) {
         store.setAside.emplace_back("game-set-aside-000" + std::to_string(place) + "-20261201T000000Z",
                                     FaultyStore::File{earlier, earlier, true});
     }
-    if (disk != Disk::fresh) {
+    if (disk == Disk::hundredFinished) {
+        record::Summary summary;
+        summary.className = summary.title = "Knight";
+        std::string list = "zandrel finished games 1\n";
+        for (int number = 1; number <= static_cast<int>(archive::finishedRecordsKept); ++number) {
+            const std::string text = record::header(number) + "p\n" + record::endedLine(summary);
+            store.files[archive::finishedName(number)] = FaultyStore::File{text, text, true};
+            list += std::to_string(number) + " " + std::to_string(number) + " " + record::summaryWords(summary) + "\n";
+        }
+        store.files["finished-games"] = FaultyStore::File{list, list, true};
+    }
+    if (disk != Disk::fresh && disk != Disk::hundredFinished) {
         const std::string text = disk == Disk::damaged ? record::header(7) + "q\n" : unfinished;
         store.record = FaultyStore::File{text, text, true};
+    }
+}
+
+// How many finished games the store holds: a hundred, or none, before.
+std::size_t finishedBefore(Disk disk) { return disk == Disk::hundredFinished ? archive::finishedRecordsKept : 0; }
+
+// Whether the start played its game to its end, won or lost, and kept it to the end.
+bool finishedKept(const Played& run) {
+    return (run.status == 0 || run.status == 1) && run.screen.find("can no longer be kept") == std::string::npos;
+}
+
+// Every game that ended, and was kept to its end, is among the finished games once, with its record;
+// so may be a game that ended as the disk failed, whose record the next start found whole.
+void expectFinishedGamesKept(FaultyStore& store, std::size_t atLeast, std::size_t atMost) {
+    const std::optional<std::vector<archive::FinishedGame>> games = archive::finishedGames(store, false);
+    ASSERT_TRUE(games);
+    EXPECT_GE(games->size(), atLeast) << "a finished game was lost";
+    EXPECT_LE(games->size(), atMost) << "a finished game was kept twice";
+    for (const archive::FinishedGame& game : *games) {
+        EXPECT_TRUE(game.summary) << "game " << game.number << " is listed without its summary";
+    }
+    EXPECT_TRUE(games->empty() || games->back().recordKept) << "the newest game's record is gone";
+    const std::string list = store.readFile("finished-games", SIZE_MAX).text;
+    for (const archive::FinishedGame& game : *games) {
+        const std::string line = "\n" + std::to_string(game.number) + " ";
+        EXPECT_EQ(list.find(line), list.rfind(line)) << "game " << game.number << " listed twice";
     }
 }
 
@@ -140,13 +177,18 @@ std::vector<std::size_t> sampled(std::size_t count, bool all) {
 }
 
 // No record of an unfinished game went, and of those set aside only the oldest of more than five.
-void expectNoGameLost(FaultyStore& store, const Played& run) {
+// No record of a game went, but for the oldest of more than five set aside, and the oldest record of
+// more than a hundred finished games.
+void expectNoGameLost(FaultyStore& store) {
     for (const FaultyStore::Removed& gone : store.removed) {
         if (gone.name == "game") {
-            EXPECT_TRUE(!gone.heldAGame || run.status == 0 || run.status == 1) << "an unfinished game was removed";
-        } else {
-            EXPECT_TRUE(gone.setAsideBefore > archive::keptAside && gone.oldestSetAside)
-                << gone.name << " went with " << gone.setAsideBefore << " set aside";
+            EXPECT_FALSE(gone.heldAGame) << "the record of a game was removed";
+        } else if (gone.name.starts_with("game-set-aside-")) {
+            EXPECT_TRUE(gone.before > archive::keptAside && gone.oldest)
+                << gone.name << " went with " << gone.before << " set aside";
+        } else if (gone.name.find_first_not_of("0123456789", 9) == std::string::npos) {
+            EXPECT_TRUE(gone.before > archive::finishedRecordsKept && gone.oldest)
+                << gone.name << " went with " << gone.before << " finished records";
         }
     }
     store.removed.clear();
@@ -202,7 +244,11 @@ TEST_P(FaultLoop, NoShownDrawIsThrownAgainAndNoGameIsLostWhateverTheDiskDoes) {
     play(input, cut, {.killBefore = events / 3});
     const std::string unfinished = cut.record.value_or(FaultyStore::File{}).durable;
 
-    for (const Disk disk : {Disk::fresh, Disk::unfinished, Disk::newAsked, Disk::damaged}) {
+    const bool seed = game.name.starts_with("seed_");
+    for (const Disk disk : {Disk::fresh, Disk::hundredFinished, Disk::unfinished, Disk::newAsked, Disk::damaged}) {
+        if (disk == Disk::hundredFinished && !seed) {
+            continue; // the short games are enough to let the oldest records go under every fault
+        }
         SCOPED_TRACE(static_cast<int>(disk));
         const Start start{.newGame = disk == Disk::newAsked};
         FaultyStore healthy;
@@ -211,7 +257,7 @@ TEST_P(FaultLoop, NoShownDrawIsThrownAgainAndNoGameIsLostWhateverTheDiskDoes) {
         for (const bool fromThenOn : {false, true}) {
             for (const Fault fault : everyFault) {
                 for (const std::size_t n :
-                     sampled(std::max<std::size_t>(healthy.callsOf(fault), 1), game.name.starts_with("seed_"))) {
+                     sampled(std::max<std::size_t>(healthy.callsOf(fault), 1), seed)) {
                     for (const bool writesSurvive : {false, true}) {
                         SCOPED_TRACE(std::string(nameOf(fault)) + (fromThenOn ? " from call " : " at call ") +
                                      std::to_string(n) + (writesSurvive ? ", writes survive" : ""));
@@ -222,7 +268,7 @@ TEST_P(FaultLoop, NoShownDrawIsThrownAgainAndNoGameIsLostWhateverTheDiskDoes) {
                         first.killAfterFault = true;
                         const Played hit = play(input, store, first);
                         tally.failures += store.failed ? 1 : 0;
-                        expectNoGameLost(store, hit);
+                        expectNoGameLost(store);
                         const bool resumedFirst = hit.screen.find("Resuming your game") != std::string::npos;
                         store.crash(writesSurvive);
                         if (!fromThenOn || fault != Fault::diskFull) {
@@ -231,7 +277,17 @@ TEST_P(FaultLoop, NoShownDrawIsThrownAgainAndNoGameIsLostWhateverTheDiskDoes) {
                         store.failed = false;
                         const std::string keptThen = store.record.value_or(FaultyStore::File{}).written;
                         const Played next = play(input, store, {.shiftDraws = 1});
-                        expectNoGameLost(store, next);
+                        expectNoGameLost(store);
+                        // A disk that stays full keeps a game that has ended where it stands, for a
+                        // later start to move among the finished games.
+                        const bool stillFull = fromThenOn && fault == Fault::diskFull;
+                        EXPECT_TRUE(!stillFull || !finishedKept(hit) || store.record ||
+                                    archive::finishedGames(store, false)->size() > finishedBefore(disk))
+                            << "a finished game was lost";
+                        expectFinishedGamesKept(store,
+                                                finishedBefore(disk) + (finishedKept(hit) && !stillFull ? 1 : 0) +
+                                                    (finishedKept(next) && !stillFull ? 1 : 0),
+                                                finishedBefore(disk) + 2);
                         expectNothingShownIsThrownAgain(hit, resumedFirst ? eventsIn(unfinished) : 0, keptThen, next,
                                                         whole, unfinished, tally);
                         tally.starts += 2;
@@ -249,6 +305,53 @@ TEST_P(FaultLoop, NoShownDrawIsThrownAgainAndNoGameIsLostWhateverTheDiskDoes) {
 
 INSTANTIATE_TEST_SUITE_P(, FaultLoop, ::testing::ValuesIn(fuzz::recordedGames(ZANDREL_SOURCE_DIR)),
                          [](const auto& game) { return game.param.name; });
+
+} // namespace
+} // namespace zandrel::testing
+
+namespace zandrel::testing {
+namespace {
+
+// A game killed at each step of its move among the finished games (its last line written, its
+// record renamed, the list appended to) comes back listed once, with its record, after the next
+// start and a look at the list; a crash may keep every write or only what was synced.
+TEST(FinishedGames, AGameKilledWhileItMovesAmongThemIsListedOnceWithItsRecord) {
+    for (const char* name : {"knight_wins", "priest_loses"}) {
+        SCOPED_TRACE(name);
+        const std::vector<std::uint8_t> input =
+            fuzz::readBytes(std::filesystem::path(ZANDREL_SOURCE_DIR) / "tools/fuzz/corpus" / name);
+        FaultyStore healthy;
+        const std::size_t lastEvent = play(input, healthy, {}).seen;
+        FaultyStore counted;
+        std::size_t callsAtLastEvent = 0;
+        fuzz::KeptPlay counting;
+        counting.afterEvent = [&, made = std::size_t{0}](record::Kind) mutable {
+            callsAtLastEvent = ++made == lastEvent ? counted.calls : callsAtLastEvent;
+        };
+        std::ostringstream unused;
+        fuzz::playKept(input, counted, unused, counting);
+        for (std::size_t killAt = callsAtLastEvent + 1; killAt <= counted.calls; ++killAt) {
+            for (const bool writesSurvive : {false, true}) {
+                SCOPED_TRACE("killed at call " + std::to_string(killAt) + (writesSurvive ? ", writes survive" : ""));
+                FaultyStore store;
+                store.killAt = killAt;
+                std::ostringstream screen;
+                fuzz::playKept(input, store, screen);
+                store.crash(writesSurvive);
+                store.killAt = 0;
+                const std::vector<std::uint8_t> nothing;
+                fuzz::playKept(nothing, store, screen); // the next start, given no answer
+                const auto games = archive::finishedGames(store, true);
+                ASSERT_TRUE(games);
+                ASSERT_EQ(games->size(), 1U) << screen.str().substr(screen.str().size() - 300);
+                EXPECT_TRUE(games->front().summary && games->front().recordKept);
+                const std::string list = store.readFile("finished-games", SIZE_MAX).text;
+                EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 2) << list;
+                EXPECT_FALSE(store.record && record::read(store.record->written).state == record::Replay::State::finished);
+            }
+        }
+    }
+}
 
 } // namespace
 } // namespace zandrel::testing

@@ -114,6 +114,7 @@ TEST(KeptGame, NoDrawIsShownBeforeItIsSynced) {
 void expectResumedAlike(std::span<const std::uint8_t> input, const std::string& record, const std::string& whole,
                         const fuzz::Ending& ending, MemoryStore& store) {
     store.record = record;
+    store.files.clear(); // the finished game is numbered as the whole one was
     std::ostringstream resumed;
     EXPECT_EQ(fuzz::playKept(input, store, resumed).status, ending.status);
     EXPECT_TRUE(fuzz::resumedAlike(whole, resumed.str()))
@@ -170,13 +171,14 @@ TEST(KeptGame, AGameCutAnywhereResumesAtTheScreenItWasLeftAtAndPlaysOnAlike) {
         const std::string whole = screen.str();
         std::vector<std::size_t> ends;
         // From the first event on: a record of a header alone holds no game to resume.
-        const std::size_t header = record.find('\n', record.find("\nbegan ") + 1) + 1;
+        const std::size_t header = record.find('\n', record.find("\nrules ") + 1) + 1;
         for (std::size_t end = header; (end = record.find('\n', end) + 1) != 0;) {
             ends.push_back(end);
         }
-        // A finished game's whole record is no longer resumable: it is left out here.
+        // A finished game's record, whole or but for the line that says how it ended, is no longer
+        // resumable: it is left out here.
         const bool finished = ending.status.value_or(2) < 2;
-        ends.resize(ends.size() - (finished ? 1 : 0));
+        ends.resize(ends.size() - (finished ? 2 : 0));
         const std::size_t step = std::max<std::size_t>(1, ends.size() / 150); // long games are sampled
         for (std::size_t i = 0; i < ends.size(); i += step) {
             MemoryStore cut;
@@ -186,7 +188,7 @@ TEST(KeptGame, AGameCutAnywhereResumesAtTheScreenItWasLeftAtAndPlaysOnAlike) {
             // A record written after a torn line was cut away resumes as well, unless it is the
             // whole record of the finished game again.
             const std::string& rewritten = cut.synced.empty() ? record : cut.synced[cut.synced.size() / 2];
-            if (i % 10 == 0 && cut.synced.size() > 1 && !(finished && rewritten.size() >= record.size())) {
+            if (i % 10 == 0 && cut.synced.size() > 1 && !(finished && rewritten.size() >= ends.back())) {
                 MemoryStore again;
                 expectResumedAlike(input, rewritten, whole, ending, again);
             }
@@ -209,17 +211,21 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
     std::ostringstream unused;
     fuzz::playKept(won, whole, unused);
     const std::string header = record::header(5);
+    // The whole game, but for the line that says how it ended.
+    const std::string played = whole.synced.back().substr(0, whole.synced.back().rfind("ended "));
     const std::pair<std::string, std::string> records[] = {
         {header + "p\nq\n", "its record is damaged"},
         {header + "p\nd 07\n", "its record is damaged"}, // numbers are written without leading zeros
         {header + "p\nd 5x\n", "its record is damaged"},
         {"zandrel record 1\nbegan x\n", "its record is damaged"},
-        {"zandrel record 2\nbegan 5\n", "its record is of another format"},
+        {"zandrel record 2\nbegan 5\np\n", "its record is damaged"}, // no rules named
+        {"zandrel record 3\nbegan 5\n", "its record is of another format"},
+        {"zandrel record 2\nbegan 5\nrules 2\np\n", "its record was played under other rules"},
         {header + "stopped\n", "its record stopped in the middle of the game"},
         {"stopped record 1\nbegan 5\np\n", "its record stopped in the middle of the game"},
         {header + "d 3\n", "its record no longer fits the game"},
-        {whole.synced.back() + "p\n", "its record no longer fits the game"},
-        {whole.synced.back(), "that game had already ended"},
+        {played + "p\n", "its record no longer fits the game"},
+        {whole.synced.back() + "p\n", "its record is damaged"}, // nothing comes after the end
         {std::string(record::maxSize + 1, 'p'), "its record is longer than any kept game"},
     };
     // A Knight chosen, who waits for his first roll when the script's chance runs out (the answers
@@ -273,7 +279,7 @@ TEST(KeptGame, ARecordThatCannotBeResumedIsSetAsideForANewGame) {
                                          "record is damaged) nor set "
                                          "aside (the disk failed), so this game is not "
                                          "kept\n\n\n\n\t\tWelcome"));
-    EXPECT_EQ(unmovable.record, "stopped record 1\nbegan 5\nq\n");
+    EXPECT_EQ(unmovable.record, "stopped record 1\nbegan 5\nrules 1\nq\n");
 
     // While another game holds the record, this one is refused and leaves it alone.
     MemoryStore held;
@@ -358,8 +364,8 @@ TEST(KeptGame, AGameThatCanNoLongerBeKeptSaysSoOncePlaysOnAndIsNeverResumed) {
         EXPECT_FALSE(store.record) << "nothing is left to resume";
         if (!midGame) {
             const std::string shown = screen.str();
-            EXPECT_EQ(shown.substr(0, shown.find(told)) + shown.substr(shown.find('\n', shown.find(told)) + 1),
-                      whole.str())
+            const std::string played = whole.str().substr(0, whole.str().rfind("Game 1 is kept"));
+            EXPECT_EQ(shown.substr(0, shown.find(told)) + shown.substr(shown.find('\n', shown.find(told)) + 1), played)
                 << "the game plays on as it would have";
         }
     }
@@ -369,36 +375,48 @@ TEST(KeptGame, AGameThatCanNoLongerBeKeptSaysSoOncePlaysOnAndIsNeverResumed) {
 // is refused with the usage on standard error; none of them plays or touches a kept game. Only
 // --new asks for a new game.
 TEST(KeptGame, TheCommandLineShowsTheUsageOrTheVersionAndRefusesWhatItDoesNotKnow) {
+    const std::string usage = "Usage: zandrel [--new | --games | --replay NUMBER | --replay FILE | --help | --version]\n";
     const struct {
-        std::string argument;
+        std::vector<std::string> arguments;
         int status;
         std::string out;
         std::string err;
     } lines[] = {
-        {"--version", 0, "zandrel " ZANDREL_VERSION "\n", ""},
-        {"--help", 0, "Usage: zandrel [--new | --help | --version]\n", ""},
-        {"-n", 2, "", "zandrel: unknown argument: -n\nUsage: zandrel [--new | --help | --version]\n"},
+        {{"--version"}, 0, "zandrel " ZANDREL_VERSION "\n", ""},
+        {{"--help"}, 0, usage, ""},
+        {{"-n"}, 2, "", "zandrel: unknown argument: -n\n" + usage},
+        {{"--replay"}, 2, "", "zandrel: --replay wants a number or a file: --replay\n" + usage},
     };
     for (auto line : lines) {
         std::istringstream in;
         std::ostringstream out;
         std::ostringstream err;
         const SeamsInPlace inPlace(Seams{&in, &out, &err, [] {}, [] { return 0; }, nullptr});
-        std::string program = "zandrel";
-        const std::array<char*, 2> arguments = {program.data(), line.argument.data()};
-        EXPECT_EQ(readCommandLine(arguments).status, line.status) << line.argument;
+        std::vector<char*> arguments = {nullptr};
+        for (std::string& argument : line.arguments) {
+            arguments.push_back(argument.data());
+        }
+        EXPECT_EQ(readCommandLine(arguments).status, line.status) << line.arguments[0];
         EXPECT_THAT(out.str(), StartsWith(line.out));
         EXPECT_THAT(err.str(), StartsWith(line.err));
         EXPECT_EQ(out.str().empty(), line.out.empty());
-        EXPECT_EQ((out.str() + err.str()).find("--new      set the unfinished game aside") != std::string::npos,
-                  line.argument != "--version");
-    }    std::string program = "zandrel";
-    std::string asked = "--new";
-    for (const std::vector<char*>& arguments :
-         {std::vector<char*>{program.data()}, std::vector<char*>{program.data(), asked.data()}}) {
-        const Command command = readCommandLine(arguments);
-        EXPECT_EQ(std::pair(command.newGame, command.status), std::pair(arguments.size() == 2, std::optional<int>()));
+        EXPECT_EQ((out.str() + err.str()).find("--replay FILE    show again the game of a record file") != std::string::npos,
+                  line.arguments[0] != "--version");
     }
+    // Only --new asks for a new game; --games and --replay ask for the finished games.
+    std::vector<std::string> words = {"zandrel", "--new", "--games", "--replay", "7"};
+    std::vector<char*> arguments;
+    for (std::string& word : words) {
+        arguments.push_back(word.data());
+    }
+    const std::span<char* const> all(arguments);
+    EXPECT_EQ(readCommandLine(all.first(1)).action, Command::Action::play);
+    EXPECT_FALSE(readCommandLine(all.first(1)).newGame);
+    EXPECT_TRUE(readCommandLine(all.first(2)).newGame);
+    EXPECT_EQ(readCommandLine(all.first(3)).action, Command::Action::games);
+    const Command replay = readCommandLine(all);
+    EXPECT_EQ(std::pair(replay.action, replay.replay), std::pair(Command::Action::replay, std::string("7")));
+    EXPECT_FALSE(replay.status);
 }
 
 } // namespace

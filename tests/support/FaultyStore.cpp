@@ -57,9 +57,16 @@ void FaultyStore::crash(bool writesSurvive) {
     for (auto& [name, file] : setAside) {
         file.written = file.durable;
     }
+    std::erase_if(files, [](const auto& file) { return !file.second.named; });
+    for (auto& [name, file] : files) {
+        file.written = file.durable;
+    }
 }
 
 RecordStore::Contents FaultyStore::read(std::size_t limit) {
+    if (!alive()) {
+        return Contents{};
+    }
     if (!record) {
         return {Contents::State::none, {}, {}};
     }
@@ -67,6 +74,9 @@ RecordStore::Contents FaultyStore::read(std::size_t limit) {
 }
 
 bool FaultyStore::cut(std::size_t length) {
+    if (!alive()) {
+        return false;
+    }
     if (strikes({Fault::ioError}) || !record) {
         return false;
     }
@@ -75,27 +85,37 @@ bool FaultyStore::cut(std::size_t length) {
 }
 
 bool FaultyStore::append(std::string_view text) {
-    const bool making = !record;
+    if (!alive()) {
+        return false;
+    }
+    return write(record, text);
+}
+
+bool FaultyStore::write(std::optional<File>& file, std::string_view text) {
+    const bool making = !file;
     const bool struck = making ? strikes({Fault::noInode, Fault::noSpace, Fault::tooLarge, Fault::partWrite,
                                           Fault::ioError, Fault::diskFull})
                                : strikes({Fault::noSpace, Fault::partWrite, Fault::ioError, Fault::diskFull});
     if (!struck) {
         if (making) {
-            record.emplace();
+            file.emplace();
         }
-        record->written += text;
+        file->written += text;
         return true;
     }
     if (making && fault_ != Fault::noInode && fault_ != Fault::ioError) {
-        record.emplace();
+        file.emplace();
     }
     if (fault_ == Fault::tooLarge || fault_ == Fault::partWrite) {
-        record->written += text.substr(0, text.size() / 2);
+        file->written += text.substr(0, text.size() / 2);
     }
     return false;
 }
 
 bool FaultyStore::sync() {
+    if (!alive()) {
+        return false;
+    }
     if (strikes({Fault::sync, Fault::syncThenRename, Fault::ioError}) || !record) {
         return false;
     }
@@ -104,23 +124,108 @@ bool FaultyStore::sync() {
     return true;
 }
 
-RecordStore::Move FaultyStore::moveAside(const std::string& name) {
+RecordStore::Move FaultyStore::moveAside(const std::string& name) { return renameFile("game", name); }
+
+RecordStore::Move FaultyStore::renameFile(const std::string& from, const std::string& to) {
+    if (!alive()) {
+        return Move::failed;
+    }
     if (strikes({Fault::rename, Fault::ioError})) {
         return Move::failed;
     }
-    if (!record) {
+    const auto found = files.find(from);
+    if (from == "game" ? !record : found == files.end()) {
         return Move::noRecord;
     }
-    if (std::any_of(setAside.begin(), setAside.end(), [&](const auto& file) { return file.first == name; })) {
+    const bool aside = to.starts_with(setAsidePrefix);
+    if (files.contains(to) ||
+        std::any_of(setAside.begin(), setAside.end(), [&](const auto& file) { return file.first == to; })) {
         return Move::nameTaken;
     }
-    record->named = true;
-    setAside.emplace_back(name, *record);
-    record.reset();
+    File moved = from == "game" ? *record : found->second;
+    moved.named = true;
+    if (aside) {
+        setAside.emplace_back(to, std::move(moved));
+    } else {
+        files[to] = std::move(moved);
+    }
+    if (from == "game") {
+        record.reset();
+    } else {
+        files.erase(found);
+    }
     return Move::moved;
 }
 
+std::optional<std::vector<std::string>> FaultyStore::namesStartingWith(std::string_view prefix) {
+    if (!alive()) {
+        return std::nullopt;
+    }
+    if (strikes({Fault::ioError})) {
+        return std::nullopt;
+    }
+    std::vector<std::string> names;
+    for (const auto& [name, file] : setAside) {
+        names.push_back(name);
+    }
+    for (const auto& [name, file] : files) {
+        names.push_back(name);
+    }
+    std::erase_if(names, [&](const std::string& name) { return !name.starts_with(prefix); });
+    std::reverse(names.begin(), names.end()); // in no order the game may count on
+    return names;
+}
+
+RecordStore::Contents FaultyStore::readFile(const std::string& name, std::size_t limit) {
+    if (!alive()) {
+        return Contents{};
+    }
+    const auto found = files.find(name);
+    return found == files.end() ? Contents{} : Contents{Contents::State::found, found->second.written.substr(0, limit), {}};
+}
+
+bool FaultyStore::appendFile(const std::string& name, std::string_view text) {
+    if (!alive()) {
+        return false;
+    }
+    const auto found = files.find(name);
+    std::optional<File> file = found == files.end() ? std::nullopt : std::optional(found->second);
+    const bool written = write(file, text) && !strikes({Fault::sync, Fault::ioError});
+    if (file) {
+        file->durable = written ? file->written : file->durable;
+        file->named = file->named || written;
+        files[name] = *file;
+    }
+    return written;
+}
+
+bool FaultyStore::removeFile(const std::string& name) {
+    if (name.starts_with(setAsidePrefix)) {
+        return removeSetAside(name);
+    }
+    if (strikes({Fault::removal, Fault::ioError})) {
+        return false;
+    }
+    const auto found = files.find(name);
+    if (found != files.end()) {
+        std::size_t finished = 0;
+        bool oldest = true;
+        for (const auto& [other, file] : files) {
+            const bool finishedRecord =
+                other.starts_with("finished-") && other.find_first_not_of("0123456789", 9) == std::string::npos;
+            finished += finishedRecord ? 1 : 0;
+            oldest = oldest && (!finishedRecord || other >= name);
+        }
+        removed.push_back({name, holdsAGame(found->second.durable), finished, oldest});
+        files.erase(found);
+    }
+    return true;
+}
+
 bool FaultyStore::rewriteStart(std::string_view text) {
+    if (!alive()) {
+        return false;
+    }
     if (strikes({Fault::ioError}) || !record) {
         return false;
     }
@@ -143,6 +248,9 @@ std::optional<std::vector<std::string>> FaultyStore::namesSetAside() {
 }
 
 bool FaultyStore::removeSetAside(const std::string& name) {
+    if (!alive()) {
+        return false;
+    }
     if (strikes({Fault::removal, Fault::ioError})) {
         return false;
     }
@@ -156,6 +264,9 @@ bool FaultyStore::removeSetAside(const std::string& name) {
 }
 
 bool FaultyStore::remove() {
+    if (!alive()) {
+        return false;
+    }
     if (strikes({Fault::removal, Fault::ioError})) {
         return false;
     }

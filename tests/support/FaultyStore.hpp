@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <initializer_list>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -39,15 +40,21 @@ public:
     };
     std::optional<File> record;
     std::vector<std::pair<std::string, File>> setAside; // in the order set aside
-    // Every file removed: its name, what of it was durable, and whether that held a game.
+    std::map<std::string, File> files;                  // the finished games and their list
+    // Every file removed: its name, whether what of it was durable held a game, and how many of its
+    // kind there were when it went, and whether it was the oldest of them.
     struct Removed {
         std::string name;
         bool heldAGame;
-        std::size_t setAsideBefore; // how many were set aside when it went
-        bool oldestSetAside;
+        std::size_t before;
+        bool oldest;
     };
     std::vector<Removed> removed;
     bool failed = false; // the fault has struck
+    // Every call counted, and the process killed as the one of this number begins: from then on
+    // nothing more reaches the disk.
+    std::size_t calls = 0;
+    std::size_t killAt = 0;
 
     // Fails the n-th call the fault applies to (counting from 1), or every one from the n-th on.
     void failAt(Fault fault, std::size_t n, bool fromThenOn);
@@ -69,11 +76,20 @@ public:
     std::optional<std::vector<std::string>> namesSetAside() override;
     bool removeSetAside(const std::string& name) override;
     bool remove() override;
+    bool keepsFinishedGames() const override { return true; }
+    std::optional<std::vector<std::string>> namesStartingWith(std::string_view prefix) override;
+    Contents readFile(const std::string& name, std::size_t limit) override;
+    bool appendFile(const std::string& name, std::string_view text) override;
+    Move renameFile(const std::string& from, const std::string& to) override;
+    bool removeFile(const std::string& name) override;
     std::string whereIs(const std::string& name) const override { return name; }
 
 private:
+    bool alive() { return ++calls < killAt || killAt == 0; }
     // Whether this call fails, for a call the given faults apply to.
     bool strikes(std::initializer_list<Fault> applying);
+    // Writes to a file, made first when there is none, as the fault in force lets it.
+    bool write(std::optional<File>& file, std::string_view text);
 
     Fault fault_ = Fault::none;
     std::size_t at_ = 0;

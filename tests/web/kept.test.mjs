@@ -19,7 +19,7 @@ after(async () => {
 });
 
 const resumed = /^Resuming your game, started \d{4}-\d\d-\d\d \d\d:\d\d\.$/;
-const header = /^zandrel record 1\nbegan \d+\n/;
+const header = /^zandrel record 2\nbegan \d+\nrules 1\n/;
 const banner = /^\n\n\n {16}Welcome to Zandrel/;
 const setAsideNames = (records) => Object.keys(records).filter((name) => name.startsWith('game-set-aside-'));
 

@@ -247,7 +247,7 @@ test("each call of the page's storage fails in turn: no shown draw is thrown aga
     const first = profile();
     await new Tab(first, { moves: 8 }).open();
     const unfinished = (await keptIn(first)).game;
-    assert.match(unfinished, /^zandrel record 1\nbegan \d+\n/);
+    assert.match(unfinished, /^zandrel record 2\nbegan \d+\nrules 1\n/);
 
     for (const disk of disks) {
       const healthy = setUp(disk, unfinished);
