@@ -1,10 +1,15 @@
 // What keeping a game costs, on a generated game of 3000 turns: the time to resume it at its
 // last screen, the bytes its record takes per turn, and the sync at each flush on this machine's
-// disk (its median and its slowest).
+// disk (its median and its slowest); and what the finished games cost: the list of ten thousand of
+// them, and the replay of the long game to a pipe.
 
 #include "FuzzGame.hpp"
+#include "console/Console.hpp"
 #include "host/FolderStore.hpp"
+#include "record/Archive.hpp"
+#include "record/GameList.hpp"
 #include "record/Record.hpp"
+#include "record/Replayer.hpp"
 
 #include <benchmark/benchmark.h>
 
@@ -106,6 +111,52 @@ void ResumeLongGame(benchmark::State& state) {
     }
 }
 BENCHMARK(ResumeLongGame)->Unit(benchmark::kMillisecond);
+
+// Ten thousand finished games listed on a terminal, newest first, with a line for each class. It
+// must stay within 50 ms.
+void ListTenThousandGames(benchmark::State& state) {
+    zandrel::fuzz::MemoryStore store;
+    store.heldBy = "another game"; // the list is only read, as while a game is played
+    zandrel::record::Summary summary;
+    std::string list = "zandrel finished games 1\n";
+    const char* classes[] = {"Knight", "Ogre", "Wizard", "Priest", "Merchant", "Thief", "Undead"};
+    for (int number = 1; number <= 10'000; ++number) {
+        summary.className = summary.title = classes[number % 7];
+        summary.won = number % 3 == 0;
+        summary.turns = 50 + number % 400;
+        summary.began = 1'796'569'380 + 3600L * number;
+        summary.ended = summary.began + 1800;
+        list += std::to_string(number) + " " + std::to_string(summary.began) + " " +
+                zandrel::record::summaryWords(summary) + "\n";
+        if (number > 9'900) {
+            store.files[zandrel::archive::finishedName(number)] = zandrel::record::endedLine(summary);
+        }
+    }
+    store.files["finished-games"] = list;
+    for (auto _ : state) {
+        std::ostringstream shown;
+        const zandrel::SeamsInPlace inPlace(zandrel::Seams{nullptr, &shown, &shown, [] {}, [] { return 0; }, nullptr});
+        zandrel::listFinishedGames(store, true);
+        benchmark::DoNotOptimize(shown.str());
+    }
+}
+BENCHMARK(ListTenThousandGames)->Unit(benchmark::kMillisecond);
+
+// The game of 3000 turns shown again from its record, written to a pipe. It must stay within 50 ms.
+void ReplayLongGameToAPipe(benchmark::State& state) {
+    zandrel::fuzz::MemoryStore kept;
+    kept.snapshots = false;
+    std::ostringstream screen;
+    zandrel::fuzz::playKept(longGame(), kept, screen);
+    const std::string record = kept.record.value_or("");
+    for (auto _ : state) {
+        std::ostringstream shown;
+        const zandrel::SeamsInPlace inPlace(zandrel::Seams{nullptr, &shown, &shown, [] {}, [] { return 0; }, nullptr});
+        zandrel::replayRecord(record, false, "the long game");
+        benchmark::DoNotOptimize(shown.str());
+    }
+}
+BENCHMARK(ReplayLongGameToAPipe)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -282,18 +282,52 @@ bool MemoryStore::sync() {
     return true;
 }
 
-RecordStore::Move MemoryStore::moveAside(const std::string& name) {
-    if (!record) {
+RecordStore::Move MemoryStore::moveAside(const std::string& name) { return renameFile("game", name); }
+
+RecordStore::Move MemoryStore::renameFile(const std::string& from, const std::string& to) {
+    std::map<std::string, std::string>& into = to.starts_with(setAsidePrefix) ? setAside : files;
+    const auto found = files.find(from);
+    if (from == "game" ? !record : found == files.end()) {
         return Move::noRecord;
     }
-    if (setAside.contains(name)) {
+    if (into.contains(to)) {
         return Move::nameTaken;
     }
     if (movesFail) {
         return Move::failed;
     }
-    setAside[name] = *std::exchange(record, std::nullopt);
+    if (from == "game") {
+        into[to] = *std::exchange(record, std::nullopt);
+    } else {
+        into[to] = found->second;
+        files.erase(found);
+    }
     return Move::moved;
+}
+
+std::optional<std::vector<std::string>> MemoryStore::namesStartingWith(std::string_view prefix) {
+    std::vector<std::string> names;
+    for (const auto* kept : {&setAside, &files}) {
+        for (const auto& [name, text] : *kept) {
+            if (name.starts_with(prefix)) {
+                names.push_back(name);
+            }
+        }
+    }
+    return names;
+}
+
+RecordStore::Contents MemoryStore::readFile(const std::string& name, std::size_t limit) {
+    const auto found = files.find(name);
+    return found == files.end() ? Contents{} : Contents{Contents::State::found, found->second.substr(0, limit), {}};
+}
+
+bool MemoryStore::appendFile(const std::string& name, std::string_view text) {
+    if (failing) {
+        return false;
+    }
+    files[name] += text;
+    return true;
 }
 
 bool MemoryStore::rewriteStart(std::string_view text) {
@@ -305,11 +339,7 @@ bool MemoryStore::rewriteStart(std::string_view text) {
     return true;
 }
 
-std::optional<std::vector<std::string>> MemoryStore::namesSetAside() {
-    std::vector<std::string> names(setAside.size());
-    std::transform(setAside.begin(), setAside.end(), names.begin(), [](const auto& kept) { return kept.first; });
-    return names;
-}
+std::optional<std::vector<std::string>> MemoryStore::namesSetAside() { return namesStartingWith(setAsidePrefix); }
 
 Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::ostream& screen, const KeptPlay& how) {
     const GameScript script = splitInput(input);
@@ -337,7 +367,8 @@ Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::os
     const SeamsInPlace inPlace(Seams{&answers, &screen, &screen, [] {}, draw, &terminal});
     std::ostream& errors = how.terminal != nullptr ? *how.terminal : screen;
     const Keeping keeping{&store, true, "zandrel --new starts another", "",
-                          [&errors](std::string_view line) { errors << "zandrel: " << line << '\n'; }};
+                          [&errors](std::string_view line) { errors << "zandrel: " << line << '\n'; },
+                          "zandrel --replay"};
     resetGame();
     Ending ending;
     try {

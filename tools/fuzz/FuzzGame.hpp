@@ -68,6 +68,7 @@ class MemoryStore final : public RecordStore {
 public:
     std::optional<std::string> record;
     std::map<std::string, std::string> setAside;
+    std::map<std::string, std::string> files; // the finished games and their list
     std::vector<std::string> synced;
     bool snapshots = true; // kept in `synced`; a long game leaves them out
     std::vector<std::string>* log = nullptr;
@@ -91,6 +92,16 @@ public:
     bool removeSetAside(const std::string& name) override { return setAside.erase(name) == 1; }
     bool remove() override {
         record.reset();
+        return true;
+    }
+    bool keepsFinishedGames() const override { return true; }
+    std::optional<std::vector<std::string>> namesStartingWith(std::string_view prefix) override;
+    Contents readFile(const std::string& name, std::size_t limit) override;
+    bool appendFile(const std::string& name, std::string_view text) override;
+    Move renameFile(const std::string& from, const std::string& to) override;
+    bool removeFile(const std::string& name) override {
+        setAside.erase(name);
+        files.erase(name);
         return true;
     }
     std::string whereIs(const std::string& name) const override { return name; }

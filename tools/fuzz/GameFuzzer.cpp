@@ -5,7 +5,9 @@
 
 #include "console/HandedText.hpp"
 
+#include "console/Console.hpp"
 #include "record/Record.hpp"
+#include "record/Replayer.hpp"
 #include "state/GameState.hpp"
 
 #include <array>
@@ -93,11 +95,14 @@ void checkResumed(std::span<const std::uint8_t> input) {
         return; // nothing was kept before the game ended or ran out of chance
     }
     const std::string record = kept.synced.back();
-    const std::size_t header = record.find('\n', record.find('\n') + 1) + 1;
-    const bool finished = ending.status.value_or(2) < 2; // its whole record is no longer resumable
+    // Cut after the first event at the earliest: a header alone holds no game. A finished game's
+    // record, whole or but for the line that says how it ended, is no longer resumable: it is cut
+    // before its last event ends.
+    const std::size_t header = record.find('\n', record.find('\n', record.find("\nrules ") + 1) + 1) + 1;
+    const bool finished = ending.status.value_or(2) < 2;
     const std::uint64_t picked = fold(0xCBF29CE484222325U, input.begin(), input.end());
-    const std::size_t cuts = record.size() - header + (finished ? 0 : 1);
-    if (cuts == 0) {
+    const std::size_t cuts = finished ? record.rfind("ended ") - 1 - header : record.size() - header + 1;
+    if (cuts == 0 || cuts > record.size()) {
         return;
     }
     zandrel::fuzz::MemoryStore cut;
@@ -118,6 +123,18 @@ void checkAnyRecord(std::span<const std::uint8_t> input) {
     zandrel::fuzz::playKept(input, store, screen);
     if (store.record && zandrel::record::read(*store.record).state != zandrel::record::Replay::State::resumable) {
         fault("a kept game left behind a record it cannot resume");
+    }
+    // The same bytes shown again as a record: replayed or refused, never anything else.
+    std::ostringstream replayed;
+    const zandrel::SeamsInPlace inPlace(zandrel::Seams{nullptr, &replayed, &replayed, [] {},
+                                                       [] {
+                                                           fault("a replay drew");
+                                                           return 0;
+                                                       },
+                                                       nullptr});
+    const int status = zandrel::replayRecord(std::string(input.begin(), input.end()), false, "the input");
+    if (status != 0 && status != 2) {
+        fault("a replay ended with a status it never gives");
     }
 }
 
