@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -26,113 +27,107 @@ constexpr char recordName[] = "game";
 constexpr char lockName[] = "lock";
 constexpr int newFile = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
 
-class PosixStore final : public RecordStore {
+// An open file, closed when it goes.
+class Descriptor {
 public:
-    explicit PosixStore(std::string folder) : folder_(std::move(folder)) {}
-    PosixStore(const PosixStore&) = delete;
-    PosixStore& operator=(const PosixStore&) = delete;
-    PosixStore(PosixStore&&) = delete;
-    PosixStore& operator=(PosixStore&&) = delete;
-    ~PosixStore() override {
-        closeRecord();
-        unlock();
-        if (folderFd_ >= 0) {
-            close(folderFd_);
+    Descriptor() = default;
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    Descriptor(Descriptor&&) = delete;
+    Descriptor& operator=(Descriptor&&) = delete;
+    ~Descriptor() { reset(); }
+
+    int get() const { return fd_; }
+    bool open() const { return fd_ != -1; }
+    // Hands the file over to whoever closes it now.
+    int release() { return std::exchange(fd_, -1); }
+    void reset(int fd = -1) {
+        if (open()) {
+            close(fd_);
         }
+        fd_ = fd;
     }
 
+private:
+    int fd_ = -1;
+};
+
+class PosixStore final : public RecordStore {
+public:
+    explicit PosixStore(std::string folder) : path_(std::move(folder)) {}
+
     Lock lock() override {
-        if (folder_.empty()) {
+        if (path_.empty()) {
             return {Lock::State::unusable, "there is no home folder to keep it in"};
         }
-        if (lockFd_ >= 0) {
+        if (lock_.open()) {
             return {Lock::State::taken, {}};
         }
         // A limit on the size of files the player set makes a write fail, which the game says; it
         // must not end the game unsaid.
         std::signal(SIGXFSZ, SIG_IGN);
-        if (!makeFolder() || !folderIsPrivate()) {
+        if (!makeFolder() || !folderOpened()) {
             return {Lock::State::unusable, problem_};
         }
         // The folder itself is locked, so that a lock file deleted under a game still keeps out a
         // second one; so is the lock file, which is all that a game of 2.1.0 locks.
-        if (flock(folderFd_, LOCK_EX | LOCK_NB) != 0) {
+        if (flock(folder_.get(), LOCK_EX | LOCK_NB) != 0) {
             return refused(".");
         }
-        if (!openRegular(lockName, O_RDWR | O_CREAT, lockFd_) || !singleLink(lockFd_, lockName)) {
-            flock(folderFd_, LOCK_UN);
+        if (!openRegular(lockName, O_RDWR | O_CREAT, lock_) || !singleLink(lock_, lockName)) {
+            unlock();
             return {Lock::State::unusable, problem_};
         }
-        fchmod(lockFd_, 0600); // whatever the umask
-        if (flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+        if (flock(lock_.get(), LOCK_EX | LOCK_NB) != 0) {
             const Lock held = refused(lockName);
             unlock();
             return held;
         }
+        // The lock holds all the same where this fails; only the number a second game is told is
+        // missing.
         const std::string me = std::to_string(getpid()) + "\n";
-        if (ftruncate(lockFd_, 0) != 0 || pwrite(lockFd_, me.data(), me.size(), 0) < 0) {
-            // The lock holds all the same; only the number a second game would be told is missing.
-        }
+        (void)(ftruncate(lock_.get(), 0) == 0 && pwrite(lock_.get(), me.data(), me.size(), 0) > 0);
         return {Lock::State::taken, {}};
     }
 
     void unlock() override {
-        if (lockFd_ >= 0) {
-            close(lockFd_);
-            lockFd_ = -1;
-        }
-        if (folderFd_ >= 0) {
-            flock(folderFd_, LOCK_UN);
-        }
+        lock_.reset();
+        flock(folder_.get(), LOCK_UN);
     }
 
     Contents read(std::size_t limit) override { return readFile(recordName, limit); }
 
     Contents readFile(const std::string& name, std::size_t limit) override {
-        if (!folderOpened()) {
+        Descriptor file;
+        if (!openRegular(name.c_str(), O_RDONLY, file)) {
             return errno == ENOENT ? Contents{} : Contents{Contents::State::unreadable, {}, problem_};
-        }
-        int fd = -1;
-        if (!openRegular(name.c_str(), O_RDONLY, fd)) {
-            return errno == ENOENT ? Contents{Contents::State::none, {}, {}}
-                                   : Contents{Contents::State::unreadable, {}, problem_};
         }
         Contents contents{Contents::State::found, {}, {}};
         char chunk[8192];
-        while (contents.text.size() < limit) {
-            const ssize_t got = ::read(fd, chunk, std::min(sizeof chunk, limit - contents.text.size()));
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
+        for (ssize_t got = 1; got != 0 && contents.text.size() < limit;) {
+            got = ::read(file.get(), chunk, std::min(sizeof chunk, limit - contents.text.size()));
             if (got < 0) {
                 fail(name);
-                contents = {Contents::State::unreadable, {}, problem_};
-            }
-            if (got <= 0) {
-                break;
+                return {Contents::State::unreadable, {}, problem_};
             }
             contents.text.append(chunk, static_cast<std::size_t>(got));
         }
-        close(fd);
         return contents;
     }
 
     bool cut(std::size_t length) override {
-        return openForWriting() && (ftruncate(recordFd_, static_cast<off_t>(length)) == 0 || fail(recordName));
+        return openForWriting() && (ftruncate(record_.get(), static_cast<off_t>(length)) == 0 || fail(recordName));
     }
 
-    bool append(std::string_view text) override { return openForWriting() && writeAll(recordFd_, text, recordName); }
+    bool append(std::string_view text) override { return openForWriting() && writeAll(record_, text, recordName); }
 
+    // The first time, the record's name in the folder is made durable too.
     bool sync() override {
-        if (recordFd_ < 0 || fsync(recordFd_) != 0) {
+        if (fsync(record_.get()) != 0) {
             return fail(recordName);
         }
-        // The first time, the record's name in the folder is made durable too.
-        if (!folderSynced_ && !syncFolder()) {
-            return fail(".");
-        }
-        folderSynced_ = true;
-        return true;
+        folderSynced_ = folderSynced_ || syncFolder();
+        return folderSynced_ || fail(".");
     }
 
     std::string lastProblem() const override { return problem_; }
@@ -141,10 +136,13 @@ public:
 
     Move renameFile(const std::string& from, const std::string& to) override {
         if (from == recordName) {
-            closeRecord();
+            record_.reset();
+        }
+        if (!folderOpened()) {
+            return failedMove(".");
         }
         struct stat status {};
-        if (fstatat(folderFd_, from.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (fstatat(folder_.get(), from.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
             return errno == ENOENT ? Move::noRecord : failedMove(from);
         }
         if (!renameWithoutReplacing(from, to)) {
@@ -154,20 +152,15 @@ public:
     }
 
     bool rewriteStart(std::string_view text) override {
-        closeRecord();
-        int fd = -1;
-        if (!openRegular(recordName, O_WRONLY, fd)) {
-            return false;
-        }
+        record_.reset();
+        Descriptor file;
         struct stat status {};
-        bool written = fstat(fd, &status) == 0;
-        const auto over = std::min(text.size(), static_cast<std::size_t>(std::max<off_t>(0, status.st_size)));
-        written = written && pwrite(fd, text.data(), over, 0) == static_cast<ssize_t>(over) && fsync(fd) == 0;
-        if (!written) {
-            fail(recordName);
+        if (!openRegular(recordName, O_WRONLY, file) || fstat(file.get(), &status) != 0) {
+            return fail(recordName);
         }
-        close(fd);
-        return written;
+        const auto over = std::min(text.size(), static_cast<std::size_t>(status.st_size));
+        return (pwrite(file.get(), text.data(), over, 0) == static_cast<ssize_t>(over) && fsync(file.get()) == 0) ||
+               fail(recordName);
     }
 
     std::optional<std::vector<std::string>> namesSetAside() override { return namesStartingWith(setAsidePrefix); }
@@ -177,36 +170,33 @@ public:
         if (!folderOpened()) {
             return errno == ENOENT ? std::optional(names) : std::nullopt;
         }
-        const int fd = dup(folderFd_);
-        DIR* listing = fd >= 0 ? fdopendir(fd) : nullptr;
+        // A listing of its own, from the start of the folder, whatever was read of it before.
+        Descriptor own;
+        own.reset(openat(folder_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        DIR* listing = fdopendir(own.get());
         if (listing == nullptr) {
-            if (fd >= 0) {
-                close(fd);
-            }
             fail(".");
             return std::nullopt;
         }
-        rewinddir(listing); // the folder's own descriptor may have read it before
-        errno = 0;
+        own.release();
         while (const dirent* entry = readdir(listing)) {
             if (std::string_view(entry->d_name).starts_with(prefix)) {
                 names.emplace_back(entry->d_name);
             }
         }
-        const bool whole = errno == 0 || fail(".");
         closedir(listing);
-        return whole ? std::optional(names) : std::nullopt;
+        return names;
     }
 
     bool removeSetAside(const std::string& name) override { return removeFile(name); }
 
     bool remove() override {
-        closeRecord();
+        record_.reset();
         return removeFile(recordName);
     }
 
     bool removeFile(const std::string& name) override {
-        if (unlinkat(folderFd_, name.c_str(), 0) != 0 && errno != ENOENT) {
+        if (!folderOpened() || (unlinkat(folder_.get(), name.c_str(), 0) != 0 && errno != ENOENT)) {
             return fail(name);
         }
         return syncFolder() || fail(".");
@@ -215,81 +205,59 @@ public:
     bool keepsFinishedGames() const override { return true; }
 
     bool appendFile(const std::string& name, std::string_view text) override {
-        int fd = -1;
-        const bool made = !openRegular(name.c_str(), O_WRONLY | O_APPEND, fd) && errno == ENOENT &&
-                          openRegular(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL, fd);
-        if (fd < 0) {
-            return false;
-        }
-        fchmod(fd, 0600); // whatever the umask
-        const bool written = writeAll(fd, text, name) && (fsync(fd) == 0 || fail(name));
-        close(fd);
-        return written && (!made || syncFolder() || fail("."));
+        Descriptor file;
+        const bool made = !openRegular(name.c_str(), O_WRONLY | O_APPEND, file) && errno == ENOENT &&
+                          openRegular(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL, file);
+        return file.open() && writeAll(file, text, name) && (fsync(file.get()) == 0 || fail(name)) &&
+               (!made || syncFolder() || fail("."));
     }
 
-    std::string whereIs(const std::string& name) const override { return folder_ + "/" + name; }
+    std::string whereIs(const std::string& name) const override { return path_ + "/" + name; }
 
 private:
-    // The folder and any of its parents that are missing, each private to the player.
+    // The folder and any of its parents that are missing, each private to the player, whatever the
+    // umask.
     bool makeFolder() {
-        if (folderFd_ >= 0) {
-            return true;
-        }
-        for (std::size_t end = folder_.find('/', 1);; end = folder_.find('/', end + 1)) {
-            const std::string part = folder_.substr(0, end);
+        for (std::size_t end = path_.find('/', 1);; end = path_.find('/', end + 1)) {
+            const std::string part = path_.substr(0, end);
             if (mkdir(part.c_str(), 0700) == 0) {
-                chmod(part.c_str(), 0700); // whatever the umask
+                chmod(part.c_str(), 0700);
             } else if (errno != EEXIST) {
                 return failAt(part);
             }
             if (end == std::string::npos) {
-                break;
+                return true;
             }
         }
-        folderFd_ = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        return folderFd_ >= 0 || failAt(folder_);
     }
 
-    // The folder as it is, to look at what it holds without the lock, as a replay or the list of
-    // finished games does: never made, and used only if it is private.
+    // The folder, opened once, as it is; used only if it is private to the player: a folder another
+    // user owns, or that others may write to, could be handed a record or a lock not the player's.
     bool folderOpened() {
-        if (folderFd_ < 0) {
-            folderFd_ = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            if (folderFd_ < 0) {
-                return failAt(folder_);
-            }
+        if (!folder_.open()) {
+            folder_.reset(open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         }
-        const int error = errno;
-        const bool usable = folderIsPrivate();
-        errno = usable ? error : EACCES;
-        return usable;
-    }
-
-    // A folder another user owns, or that others may write to, could be given a record or a lock
-    // that is not the player's: it is not used.
-    bool folderIsPrivate() {
         struct stat status {};
-        if (fstat(folderFd_, &status) != 0) {
-            return failAt(folder_);
+        if (!folder_.open() || fstat(folder_.get(), &status) != 0) {
+            return failAt(path_);
         }
         if (status.st_uid != geteuid()) {
-            problem_ = folder_ + ": it belongs to another user";
+            problem_ = path_ + ": it belongs to another user";
         } else if ((status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-            problem_ = folder_ + ": others may write to it";
+            problem_ = path_ + ": others may write to it";
         } else {
             return true;
         }
+        errno = EACCES;
         return false;
     }
 
     // A lock file with another name elsewhere would lock, and be written over, through that name.
-    bool singleLink(int& fd, const char* name) {
+    bool singleLink(Descriptor& file, const char* name) {
         struct stat status {};
-        if (fstat(fd, &status) == 0 && status.st_nlink == 1) {
+        if (fstat(file.get(), &status) == 0 && status.st_nlink == 1) {
             return true;
         }
-        close(fd);
-        fd = -1;
         problem_ = whereIs(name) + ": it has more than one link";
         return false;
     }
@@ -302,101 +270,66 @@ private:
             return {Lock::State::unusable, problem_};
         }
         char holder[24] = "";
-        const int fd = openat(folderFd_, lockName, O_RDONLY | newFile);
-        const ssize_t got = fd >= 0 ? pread(fd, holder, sizeof holder - 1, 0) : -1;
-        if (fd >= 0) {
-            close(fd);
-        }
-        holder[got > 0 ? got : 0] = '\0';
-        return {Lock::State::heldElsewhere, std::string(holder, std::strcspn(holder, "\n"))};
+        Descriptor file;
+        file.reset(openat(folder_.get(), lockName, O_RDONLY | newFile));
+        const ssize_t got = pread(file.get(), holder, sizeof holder - 1, 0);
+        return {Lock::State::heldElsewhere, std::string(holder, static_cast<std::size_t>(std::max<ssize_t>(got, 0)))
+                                                .substr(0, std::strcspn(holder, "\n"))};
     }
 
     // Renames a file of the folder, failing with EEXIST rather than replace one of the new name.
-    // Where the system or the file system has no such rename, the name is claimed first with a new
-    // file.
+    // Where the system or the file system has no such rename, a second name is made, which fails
+    // rather than replace one either, and the first goes.
     bool renameWithoutReplacing(const std::string& from, const std::string& to) {
-        if (renameExclusive(from, to)) {
+        const int at = folder_.get();
+#if defined(__APPLE__)
+        if (renameatx_np(at, from.c_str(), at, to.c_str(), RENAME_EXCL) == 0) {
+#else
+        if (renameat2(at, from.c_str(), at, to.c_str(), RENAME_NOREPLACE) == 0) {
+#endif
             return true;
         }
         if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
             return false; // errno says why: EEXIST when the name is taken
         }
-        const int claim = openat(folderFd_, to.c_str(), O_WRONLY | O_CREAT | O_EXCL | newFile, 0600);
-        if (claim < 0) {
-            return false;
-        }
-        close(claim);
-        if (renameat(folderFd_, from.c_str(), folderFd_, to.c_str()) != 0) {
-            const int error = errno;
-            unlinkat(folderFd_, to.c_str(), 0);
-            errno = error;
-            return false;
-        }
-        return true;
+        return linkat(at, from.c_str(), at, to.c_str(), 0) == 0 && unlinkat(at, from.c_str(), 0) == 0;
     }
 
-    bool renameExclusive(const std::string& from, const std::string& to) {
-        errno = 0;
-#if defined(__APPLE__)
-        return renameatx_np(folderFd_, from.c_str(), folderFd_, to.c_str(), RENAME_EXCL) == 0;
-#elif defined(__linux__)
-        return renameat2(folderFd_, from.c_str(), folderFd_, to.c_str(), RENAME_NOREPLACE) == 0;
-#else
-        errno = ENOSYS;
-        return false;
-#endif
-    }
-
-    bool writeAll(int fd, std::string_view text, const std::string& name) {
-        while (!text.empty()) {
-            const ssize_t wrote = write(fd, text.data(), text.size());
-            if (wrote < 0 && errno == EINTR) {
-                continue;
-            }
+    bool writeAll(const Descriptor& file, std::string_view text, const std::string& name) {
+        for (ssize_t wrote = 0; !text.empty(); text.remove_prefix(static_cast<std::size_t>(wrote))) {
+            wrote = write(file.get(), text.data(), text.size());
             if (wrote <= 0) {
                 return fail(name);
             }
-            text.remove_prefix(static_cast<std::size_t>(wrote));
         }
         return true;
     }
 
-    bool syncFolder() const { return fsync(folderFd_) == 0; }
+    bool syncFolder() const { return fsync(folder_.get()) == 0; }
 
     // Opens a file of the folder, which must be a regular one.
-    bool openRegular(const char* name, int how, int& fd) {
-        fd = openat(folderFd_, name, how | newFile, 0600);
-        if (fd < 0) {
+    bool openRegular(const char* name, int how, Descriptor& file) {
+        if (!folderOpened()) {
+            return false;
+        }
+        file.reset(openat(folder_.get(), name, how | newFile, 0600));
+        struct stat status {};
+        if (!file.open() || fstat(file.get(), &status) != 0) {
             return fail(name);
         }
-        struct stat status {};
-        if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-            close(fd);
-            fd = -1;
+        if (!S_ISREG(status.st_mode)) {
+            file.reset();
             problem_ = whereIs(name) + ": not a regular file";
             errno = EINVAL;
             return false;
         }
+        if ((how & O_ACCMODE) != O_RDONLY) {
+            fchmod(file.get(), 0600); // whatever the umask; a file only read is left as it is
+        }
         return true;
     }
 
-    bool openForWriting() {
-        if (recordFd_ >= 0) {
-            return true;
-        }
-        if (!openRegular(recordName, O_WRONLY | O_APPEND | O_CREAT, recordFd_)) {
-            return false;
-        }
-        fchmod(recordFd_, 0600); // whatever the umask
-        return true;
-    }
-
-    void closeRecord() {
-        if (recordFd_ >= 0) {
-            close(recordFd_);
-            recordFd_ = -1;
-        }
-    }
+    bool openForWriting() { return record_.open() || openRegular(recordName, O_WRONLY | O_APPEND | O_CREAT, record_); }
 
     // What went wrong, as the player is told; always false, and errno is kept.
     bool failAt(const std::string& path) {
@@ -411,11 +344,11 @@ private:
         return Move::failed;
     }
 
-    std::string folder_;
+    std::string path_;
     std::string problem_;
-    int folderFd_ = -1;
-    int lockFd_ = -1;
-    int recordFd_ = -1;
+    Descriptor folder_;
+    Descriptor lock_;
+    Descriptor record_;
     bool folderSynced_ = false;
 };
 

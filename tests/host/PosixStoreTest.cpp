@@ -113,7 +113,7 @@ struct SmallDisk {
     SmallDisk& operator=(SmallDisk&&) = delete;
     ~SmallDisk() {
         if (mounted) {
-            umount(path.c_str());
+            umount2(path.c_str(), MNT_DETACH);
         }
         std::filesystem::remove_all(path);
     }
@@ -244,6 +244,117 @@ TEST(PosixStore, AFolderOthersMayWriteToOrAnotherUserOwnsIsNotUsed) {
     EXPECT_THAT(said, ::testing::StartsWith("zandrel: this game is not kept, so it cannot be resumed (" +
                                             test.path.string() + ": it belongs to another user)\n"));
     EXPECT_FALSE(std::filesystem::exists(test.path / "game"));
+}
+
+// The files this process has open.
+std::size_t openFiles() {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+}
+
+// Each call of the store on a disk that works: what it keeps, reads, moves and removes, and that
+// nothing it opened stays open once it goes.
+TEST(PosixStore, EachCallKeepsReadsMovesAndRemovesWhatItSays) {
+    const TestFolder test;
+    const std::filesystem::path folder = test.path / "zandrel";
+    const std::size_t filesBefore = openFiles();
+    {
+        const std::unique_ptr<RecordStore> store = folderStore(folder);
+        EXPECT_EQ(store->read(100).state, RecordStore::Contents::State::none);
+        ASSERT_EQ(store->lock().state, RecordStore::Lock::State::taken);
+        EXPECT_EQ(store->lock().state, RecordStore::Lock::State::taken) << "a second call changes nothing";
+        EXPECT_EQ(contentsOf(folder / "lock"), std::to_string(getpid()) + "\n");
+        EXPECT_FALSE(store->sync()) << "nothing to sync";
+        EXPECT_EQ(store->lastProblem(), (folder / "game").string() + ": Bad file descriptor");
+        ASSERT_TRUE(store->append("abcdef") && store->append("gh") && store->sync());
+        EXPECT_EQ(store->read(100).text, "abcdefgh");
+        EXPECT_EQ(store->read(3).text, "abc") << "no more than asked";
+        ASSERT_TRUE(store->cut(5));
+        EXPECT_EQ(contentsOf(folder / "game"), "abcde");
+        EXPECT_TRUE(store->rewriteStart("XY"));
+        EXPECT_TRUE(store->rewriteStart("0123456789")) << "written over the whole record, no further";
+        EXPECT_EQ(contentsOf(folder / "game"), "01234");
+        EXPECT_EQ(store->moveAside("game-set-aside-0001-x"), RecordStore::Move::moved);
+        EXPECT_EQ(store->moveAside("game-set-aside-0002-x"), RecordStore::Move::noRecord);
+        EXPECT_FALSE(store->rewriteStart("X")) << "no record to write over";
+        EXPECT_EQ(store->read(100).state, RecordStore::Contents::State::none);
+        ASSERT_TRUE(store->append("again") && store->sync());
+        EXPECT_EQ(store->moveAside("game-set-aside-0001-x"), RecordStore::Move::nameTaken);
+        EXPECT_EQ(contentsOf(folder / "game-set-aside-0001-x"), "01234") << "nothing replaced";
+        EXPECT_EQ(store->namesSetAside(), std::vector<std::string>{"game-set-aside-0001-x"});
+
+        EXPECT_TRUE(store->appendFile("finished-games", "one\n") && store->appendFile("finished-games", "two\n"));
+        EXPECT_EQ(store->readFile("finished-games", 100).text, "one\ntwo\n");
+        EXPECT_EQ(store->renameFile("finished-games", "finished-0001"), RecordStore::Move::moved);
+        EXPECT_EQ(store->renameFile("finished-games", "finished-0002"), RecordStore::Move::noRecord);
+        EXPECT_EQ(store->renameFile("game", "finished-0001"), RecordStore::Move::nameTaken);
+        auto names = store->namesStartingWith("finished-").value_or(std::vector<std::string>{});
+        EXPECT_EQ(names, std::vector<std::string>{"finished-0001"});
+        EXPECT_TRUE(store->removeFile("finished-0001") && store->removeFile("finished-0001")) << "none is no fault";
+        EXPECT_TRUE(store->removeSetAside("game-set-aside-0001-x"));
+        EXPECT_TRUE(store->remove() && store->remove());
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "the lock alone is left";
+        EXPECT_TRUE(store->keepsFinishedGames());
+        EXPECT_EQ(store->whereIs("game"), (folder / "game").string());
+
+        // A name that is not a regular file is never read as one.
+        std::filesystem::create_directory(folder / "finished-0009");
+        const RecordStore::Contents folderRead = store->readFile("finished-0009", 100);
+        EXPECT_EQ(folderRead.state, RecordStore::Contents::State::unreadable);
+        EXPECT_EQ(folderRead.why, (folder / "finished-0009").string() + ": not a regular file");
+        store->unlock();
+        EXPECT_EQ(folderStore(folder)->lock().state, RecordStore::Lock::State::taken) << "let go";
+    }
+    EXPECT_EQ(openFiles(), filesBefore) << "a file was left open";
+
+    // The holder of a lock is told as far as its first line goes, and no further than a process id.
+    const int held = open((folder / "lock").c_str(), O_RDWR);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    ASSERT_EQ(ftruncate(held, 0), 0);
+    ASSERT_EQ(::write(held, "123456789012345678901234567890\n", 31), 31);
+    EXPECT_EQ(folderStore(folder)->lock().detail, "12345678901234567890123");
+    close(held);
+}
+
+// On a disk that has gone read-only, each call that writes fails and says why, and each that reads
+// still reads.
+TEST(PosixStore, EachCallThatWritesSaysWhyOnADiskGoneReadOnly) {
+    const TestFolder test;
+    const std::filesystem::path folder = test.path / "zandrel";
+    const std::filesystem::path seen = test.path / "read-only";
+    {
+        const std::unique_ptr<RecordStore> store = folderStore(folder);
+        ASSERT_EQ(store->lock().state, RecordStore::Lock::State::taken);
+        ASSERT_TRUE(store->append("zandrel record 2\n") && store->sync() && store->appendFile("finished-games", "x"));
+    }
+    std::filesystem::create_directories(seen);
+    if (geteuid() != 0 || mount(folder.c_str(), seen.c_str(), nullptr, MS_BIND, nullptr) != 0) {
+        GTEST_SKIP() << "only root can show the folder read-only";
+    }
+    const bool readOnly = mount(nullptr, seen.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    const std::string gone = ": Read-only file system";
+    if (readOnly) {
+        const std::unique_ptr<RecordStore> store = folderStore(seen);
+        const RecordStore::Lock lock = store->lock();
+        EXPECT_EQ(lock.state, RecordStore::Lock::State::unusable);
+        EXPECT_EQ(lock.detail, (seen / "lock").string() + gone);
+        EXPECT_FALSE(store->append("p\n"));
+        EXPECT_EQ(store->lastProblem(), (seen / "game").string() + gone);
+        EXPECT_FALSE(store->cut(3));
+        EXPECT_EQ(store->lastProblem(), (seen / "game").string() + gone);
+        EXPECT_FALSE(store->rewriteStart("stopped"));
+        EXPECT_EQ(store->lastProblem(), (seen / "game").string() + gone);
+        EXPECT_EQ(store->moveAside("game-set-aside-0001-x"), RecordStore::Move::failed);
+        EXPECT_EQ(store->lastProblem(), (seen / "game").string() + gone);
+        EXPECT_FALSE(store->remove());
+        EXPECT_EQ(store->lastProblem(), (seen / "game").string() + gone);
+        EXPECT_FALSE(store->appendFile("finished-games", "y"));
+        EXPECT_EQ(store->lastProblem(), (seen / "finished-games").string() + gone);
+        EXPECT_EQ(store->read(100).text, "zandrel record 2\n");
+        EXPECT_EQ(store->namesStartingWith("finished-").value_or(std::vector<std::string>{}),
+                  std::vector<std::string>{"finished-games"});
+    }
+    umount2(seen.c_str(), MNT_DETACH);
+    EXPECT_TRUE(readOnly);
 }
 
 } // namespace
