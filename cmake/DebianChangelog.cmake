@@ -5,11 +5,7 @@
 include(${CMAKE_CURRENT_LIST_DIR}/SourceDateEpoch.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/News.cmake)
 
-zandrel_read_news(${NEWS} news)
-list(FIND news_VERSIONS ${VERSION} listed)
-if(listed EQUAL -1)
-  message(FATAL_ERROR "${NEWS} has no section for version ${VERSION}")
-endif()
+zandrel_read_news(${NEWS} news ${VERSION})
 set(entry "${news_${VERSION}_ENTRY}")
 
 # Markdown to a changelog entry: items become "  * ", their continued lines and other text are

@@ -7,12 +7,8 @@
 include(${CMAKE_CURRENT_LIST_DIR}/SourceDateEpoch.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/News.cmake)
 
-zandrel_read_news(${NEWS} news)
-list(FIND news_VERSIONS ${VERSION} first)
-if(first EQUAL -1)
-  message(FATAL_ERROR "${NEWS} has no section for version ${VERSION}")
-endif()
-list(SUBLIST news_VERSIONS ${first} -1 released)
+zandrel_read_news(${NEWS} news ${VERSION})
+list(SUBLIST news_VERSIONS ${news_AT} -1 released)
 
 set(releases "")
 set(newer "")

@@ -3,9 +3,10 @@
 # released version carries the day it was made, the day the project's version line moved to it:
 # "## 2.1.0 (2026-12-06)". The version being made may go undated until then.
 
-# zandrel_read_news(FILE PREFIX) sets PREFIX_VERSIONS to the versions in the order NEWS lists
-# them, and for each version PREFIX_<version>_DATE (empty if undated) and PREFIX_<version>_ENTRY
-# (the section's text beneath its heading, which may hold semicolons: quote it).
+# zandrel_read_news(FILE PREFIX [VERSION]) sets PREFIX_VERSIONS to the versions in the order NEWS
+# lists them, and for each version PREFIX_<version>_DATE (empty if undated) and
+# PREFIX_<version>_ENTRY (the section's text beneath its heading, which may hold semicolons: quote
+# it). Given the version being made, which NEWS must have, it sets PREFIX_AT to where it stands.
 function(zandrel_read_news news prefix)
   file(READ ${news} text)
   set(versions)
@@ -33,4 +34,11 @@ function(zandrel_read_news news prefix)
     set(${prefix}_${version}_ENTRY "${entry}" PARENT_SCOPE)
   endwhile()
   set(${prefix}_VERSIONS ${versions} PARENT_SCOPE)
+  if(ARGC GREATER 2)
+    list(FIND versions ${ARGV2} at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "${news} has no section for version ${ARGV2}")
+    endif()
+    set(${prefix}_AT ${at} PARENT_SCOPE)
+  endif()
 endfunction()
