@@ -37,5 +37,3 @@ install(FILES ${zandrel_debian}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR}
 
 zandrel_install_gzipped(${PROJECT_SOURCE_DIR}/README.md ${CMAKE_INSTALL_DOCDIR})
 
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/zandrel.lintian-overrides
-  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME zandrel)
