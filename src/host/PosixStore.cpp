@@ -86,7 +86,9 @@ public:
         // The lock holds all the same where this fails; only the number a second game is told is
         // missing.
         const std::string me = std::to_string(getpid()) + "\n";
-        (void)(ftruncate(lock_.get(), 0) == 0 && pwrite(lock_.get(), me.data(), me.size(), 0) > 0);
+        if (ftruncate(lock_.get(), 0) == 0) {
+            (void)pwrite(lock_.get(), me.data(), me.size(), 0);
+        }
         return {Lock::State::taken, {}};
     }
 

@@ -213,16 +213,21 @@ TEST(PosixStore, OneGameAtATimeHoweverTheLockFileIsTreated) {
     const int old = open((folder / "lock").c_str(), O_RDWR | O_CREAT, 0600);
     ASSERT_EQ(flock(old, LOCK_EX | LOCK_NB), 0);
     ASSERT_EQ(::write(old, "4242\n", 5), 5);
-    EXPECT_EQ(folderStore(folder)->lock().detail, "4242") << "a game of 2.1.0 holds the lock file alone";
+    const std::unique_ptr<RecordStore> refused = folderStore(folder);
+    EXPECT_EQ(refused->lock().detail, "4242") << "a game of 2.1.0 holds the lock file alone";
     close(old);
+    EXPECT_EQ(folderStore(folder)->lock().state, RecordStore::Lock::State::taken) << "the refused game let go";
 
     std::filesystem::remove(folder / "lock");
     write(test.path / "elsewhere", "not the game's");
     std::filesystem::create_hard_link(test.path / "elsewhere", folder / "lock");
-    const RecordStore::Lock planted = folderStore(folder)->lock();
+    const std::unique_ptr<RecordStore> unusable = folderStore(folder);
+    const RecordStore::Lock planted = unusable->lock();
     EXPECT_EQ(planted.state, RecordStore::Lock::State::unusable);
     EXPECT_EQ(planted.detail, (folder / "lock").string() + ": it has more than one link");
     EXPECT_EQ(contentsOf(test.path / "elsewhere"), "not the game's");
+    std::filesystem::remove(folder / "lock");
+    EXPECT_EQ(folderStore(folder)->lock().state, RecordStore::Lock::State::taken) << "the refused game let go";
 }
 
 // A folder that others may write to, or that another user owns, could be handed a record or a lock
