@@ -105,6 +105,7 @@ public:
     explicit Terminal(const KeptPlay& how) : how_(how) {}
 
     void pause() override {
+        stillPlaying();
         before(how_, record::Kind::pause);
         out() << pausePrompt;
         out().flush();
@@ -115,24 +116,36 @@ public:
         out() << "[cls]";
         out().flush();
     }
-    [[noreturn]] void endProcess(int status) override { throw GameOver{status}; }
+    // A process ends where it is told to. The end thrown from within a stream's flush is caught there,
+    // so it is thrown again at the game's next step, and it is the end that counts.
+    [[noreturn]] void endProcess(int status) override {
+        ended_ = ended_.value_or(status);
+        throw GameOver{*ended_};
+    }
+    void stillPlaying() const {
+        if (ended_) {
+            throw GameOver{*ended_};
+        }
+    }
 
 private:
     const KeptPlay& how_;
+    std::optional<int> ended_;
 };
 
 // The answers as the player types them, each echoed on the screen once it is whole, as the
 // terminal shows it.
 class EchoedAnswers final : public std::streambuf {
 public:
-    EchoedAnswers(std::string answers, std::ostream& screen, const KeptPlay& how)
-        : answers_(std::move(answers)), screen_(screen), how_(how) {}
+    EchoedAnswers(std::string answers, std::ostream& screen, const KeptPlay& how, const Terminal& terminal)
+        : answers_(std::move(answers)), screen_(screen), how_(how), terminal_(terminal) {}
 
 protected:
     int_type underflow() override {
         return next_ < answers_.size() ? traits_type::to_int_type(answers_[next_]) : traits_type::eof();
     }
     int_type uflow() override {
+        terminal_.stillPlaying();
         if (line_.empty() && !lastEchoed_) {
             before(how_, record::Kind::answer);
         }
@@ -159,6 +172,7 @@ private:
     std::string answers_;
     std::ostream& screen_;
     const KeptPlay& how_;
+    const Terminal& terminal_;
     std::string line_;
     std::size_t next_ = 0;
     bool lastEchoed_ = false;
@@ -350,22 +364,24 @@ Ending playKept(std::span<const std::uint8_t> input, RecordStore& store, std::os
         const std::size_t end = script.answers.find('\n', answersLeft);
         answersLeft = end == std::string::npos ? script.answers.size() : end + 1;
     }
-    EchoedAnswers echoed(script.answers.substr(answersLeft), how.terminal != nullptr ? *how.terminal : screen, how);
+    std::ostream& echoes = how.terminal != nullptr ? *how.terminal : screen;
+    std::ostream& errors = how.said != nullptr ? *how.said : echoes;
+    Terminal terminal(how);
+    EchoedAnswers echoed(script.answers.substr(answersLeft), echoes, how, terminal);
     std::istream answers(&echoed);
     DrawReader draws(script.draws);
     for (std::size_t skipped = 0; skipped < drawsKept && !draws.exhausted(); ++skipped) {
         draws.next();
     }
-    Terminal terminal(how);
-    const auto draw = [&draws, &how] {
+    const auto draw = [&draws, &how, &terminal] {
+        terminal.stillPlaying();
         before(how, record::Kind::draw);
         const auto value =
             static_cast<int>((draws.next() + static_cast<long long>(how.shiftLiveDraws)) % (RAND_MAX + 1LL));
         after(how, record::Kind::draw);
         return value;
     };
-    const SeamsInPlace inPlace(Seams{&answers, &screen, &screen, [] {}, draw, &terminal});
-    std::ostream& errors = how.terminal != nullptr ? *how.terminal : screen;
+    const SeamsInPlace inPlace(Seams{&answers, &screen, &errors, [] {}, draw, &terminal});
     const Keeping keeping{&store, true, "zandrel --new starts another", "",
                           [&errors](std::string_view line) { errors << "zandrel: " << line << '\n'; },
                           "zandrel --replay"};

@@ -115,8 +115,9 @@ struct KeptPlay {
     std::function<void(record::Kind)> beforeEvent;
     std::function<void(record::Kind)> afterEvent;
     // Where the terminal shows what is not the game's text, when not on the screen stream itself:
-    // what the player types, and what the game says on its error stream.
+    // what the player types, and what the game says on its error stream (or apart, in `said`).
     std::ostream* terminal = nullptr;
+    std::ostream* said = nullptr;
     // Added to each draw the script gives the game once its record is replayed, so that a die
     // thrown again shows another face.
     int shiftLiveDraws = 0;

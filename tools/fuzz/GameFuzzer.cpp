@@ -1,6 +1,7 @@
 // Plays one whole game per fuzz input (see FuzzGame.hpp for how an input reads as a game)
 // and stops on anything a finished game can never show.
 
+#include "Faults.hpp"
 #include "FuzzGame.hpp"
 
 #include "console/HandedText.hpp"
@@ -10,6 +11,7 @@
 #include "record/Replayer.hpp"
 #include "state/GameState.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -138,6 +140,24 @@ void checkAnyRecord(std::span<const std::uint8_t> input) {
     }
 }
 
+// The game kept on a disk that fails at a call the input itself picks, in a way it picks, killed at
+// its next event and started again on what a crash left: the kept game's promises hold.
+void checkFaults(std::span<const std::uint8_t> input) {
+    const std::uint64_t picked = fold(0x84222325CBF29CE4U, input.begin(), input.end());
+    const auto disk = static_cast<zandrel::fuzz::Disk>(picked % 5);
+    const auto fault = static_cast<zandrel::fuzz::Fault>(1 + (picked >> 8U) % 10);
+    const zandrel::fuzz::Healthy healthy = zandrel::fuzz::playHealthy(input, disk);
+    const std::size_t calls = std::max<std::size_t>(healthy.calls.at(fault), 1);
+    const zandrel::fuzz::FaultRun run = zandrel::fuzz::runAgainst(
+        input, healthy, {fault, 1 + (picked >> 16U) % calls, ((picked >> 48U) & 1U) != 0, ((picked >> 49U) & 1U) != 0});
+    if (!run.broken.empty()) {
+        std::fprintf(stderr, "zandrel fuzzer: on disk %d, %s at call %zu: %s\n", static_cast<int>(disk),
+                     zandrel::fuzz::nameOf(fault), static_cast<std::size_t>(1 + (picked >> 16U) % calls),
+                     run.broken.c_str());
+        std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -152,5 +172,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     checkResumed(input);
     checkAnyRecord(input);
+    checkFaults(input);
     return 0;
 }

@@ -1,11 +1,11 @@
-#include "support/FaultyStore.hpp"
+#include "FaultyStore.hpp"
 
 #include "record/Record.hpp"
 
 #include <algorithm>
 #include <array>
 
-namespace zandrel::testing {
+namespace zandrel::fuzz {
 namespace {
 
 bool holdsAGame(const std::string& text) { return record::read(text).state != record::Replay::State::empty; }
@@ -98,13 +98,13 @@ bool FaultyStore::write(std::optional<File>& file, std::string_view text) {
                                : strikes({Fault::noSpace, Fault::partWrite, Fault::ioError, Fault::diskFull});
     if (!struck) {
         if (making) {
-            file.emplace();
+            file = File{};
         }
         file->written += text;
         return true;
     }
     if (making && fault_ != Fault::noInode && fault_ != Fault::ioError) {
-        file.emplace();
+        file = File{};
     }
     if (fault_ == Fault::tooLarge || fault_ == Fault::partWrite) {
         file->written += text.substr(0, text.size() / 2);
@@ -277,4 +277,4 @@ bool FaultyStore::remove() {
     return true;
 }
 
-} // namespace zandrel::testing
+} // namespace zandrel::fuzz

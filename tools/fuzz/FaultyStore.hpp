@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-namespace zandrel::testing {
+namespace zandrel::fuzz {
 
 enum class Fault {
     none,
@@ -98,4 +98,4 @@ private:
     std::string problem_;
 };
 
-} // namespace zandrel::testing
+} // namespace zandrel::fuzz
