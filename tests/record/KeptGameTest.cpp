@@ -330,47 +330,6 @@ TEST(KeptGame, ARecordThatHoldsNoGameIsRemovedQuietly) {
     }
 }
 
-// A store that fails in the middle of a game (a failing disk) is said once; the record kept so far
-// no longer holds all the player saw, so it is set aside at once, and the game plays on unchanged.
-TEST(KeptGame, AGameThatCanNoLongerBeKeptSaysSoOncePlaysOnAndIsNeverResumed) {
-    const std::vector<std::uint8_t> lost = script("priest_loses");
-    MemoryStore kept;
-    std::ostringstream whole;
-    fuzz::playKept(lost, kept, whole);
-    for (const bool midGame : {false, true}) {
-        MemoryStore store;
-        std::ostringstream screen;
-        if (midGame) {
-            store.record = record::header(5) + "p\n";
-        }
-        store.failing = true;
-        if (midGame) { // a record cut short where the disk can no longer mend it is not resumed either
-            MemoryStore torn;
-            torn.failing = true;
-            torn.record = *store.record + "d 1";
-            fuzz::playKept(lost, torn, screen);
-            EXPECT_THAT(screen.str(), StartsWith("zandrel: your unfinished game cannot be resumed "
-                                                 "(its record cannot be "
-                                                 "mended: the disk failed); it is set aside as"));
-            screen.str("");
-        }
-        EXPECT_EQ(fuzz::playKept(lost, store, screen).status, 1);
-        const std::string told = "zandrel: this game can no longer be kept, so it "
-                                 "cannot be resumed (the disk failed)";
-        EXPECT_THAT(screen.str(), HasSubstr(told));
-        EXPECT_EQ(screen.str().find(told), screen.str().rfind(told)) << "said once";
-        EXPECT_EQ(store.setAside.size(), midGame ? 1U : 0U)
-            << "what was kept is set aside; a game that kept nothing is gone";
-        EXPECT_FALSE(store.record) << "nothing is left to resume";
-        if (!midGame) {
-            const std::string shown = screen.str();
-            const std::string played = whole.str().substr(0, whole.str().rfind("Game 1 is kept"));
-            EXPECT_EQ(shown.substr(0, shown.find(told)) + shown.substr(shown.find('\n', shown.find(told)) + 1), played)
-                << "the game plays on as it would have";
-        }
-    }
-}
-
 // The usage and the version are shown on standard output, and an argument the game does not know
 // is refused with the usage on standard error; none of them plays or touches a kept game. Only
 // --new asks for a new game.
