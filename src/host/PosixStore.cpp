@@ -79,7 +79,7 @@ public:
             return {Lock::State::unusable, problem_};
         }
         if (flock(lock_.get(), LOCK_EX | LOCK_NB) != 0) {
-            const Lock held = refused(lockName);
+            Lock held = refused(lockName);
             unlock();
             return held;
         }
@@ -255,7 +255,7 @@ private:
     }
 
     // A lock file with another name elsewhere would lock, and be written over, through that name.
-    bool singleLink(Descriptor& file, const char* name) {
+    bool singleLink(const Descriptor& file, const char* name) {
         struct stat status {};
         if (fstat(file.get(), &status) == 0 && status.st_nlink == 1) {
             return true;

@@ -157,8 +157,8 @@ int listFinishedGames(RecordStore& store, bool terminal) {
         text += row({columns[0], columns[1], columns[2], columns[3], columns[4], columns[5], columns[6], columns[7],
                      columns[8], columns[9], columns[10]});
     }
-    for (auto game = games->rbegin(); game != games->rend(); ++game) {
-        text += terminal ? row(*game) : plainLine(*game);
+    for (std::size_t newest = games->size(); newest-- > 0;) {
+        text += terminal ? row((*games)[newest]) : plainLine((*games)[newest]);
     }
     out() << text << (terminal ? byClass(*games) : "");
     return 0;

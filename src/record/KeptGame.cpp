@@ -26,7 +26,7 @@ using record::Replay;
 
 // The most of the screen a resumed game shows again: more than any terminal keeps above its
 // last clear, yet little beside the memory of a page.
-constexpr std::size_t heldScreen = 128 * 1024;
+constexpr std::size_t heldScreen = std::size_t{128} * 1024;
 
 // A record that cannot be resumed makes way for a new game; false when it cannot be set aside
 // either, so that the new game is not kept.

@@ -88,7 +88,8 @@ std::size_t finishedBefore(Disk disk) { return disk == Disk::hundredFinished ? a
 
 // Whether the start played its game to its end, won or lost, and kept it to the end.
 bool finishedKept(const Played& run) {
-    return (run.status == 0 || run.status == 1) && run.said.find("can no longer be kept") == std::string::npos;
+    const int status = run.status.value_or(-1);
+    return (status == 0 || status == 1) && run.said.find("can no longer be kept") == std::string::npos;
 }
 
 // No record of a game went, but for the oldest of more than five set aside, and the oldest record
@@ -216,7 +217,7 @@ FaultRun runAgainst(std::span<const std::uint8_t> input, const Healthy& healthy,
     const std::string keptThen = store.record.value_or(FaultyStore::File{}).written;
     const Played next = playOn(input, store, {.shiftDraws = 1});
     const std::size_t before = finishedBefore(healthy.disk);
-    for (std::string found : {
+    for (const std::string& found : {
              lostGame(store),
              finishedGameLost(store, before + (finishedKept(hit) && !stillFull ? 1 : 0) + (finishedKept(next) && !stillFull ? 1 : 0),
                               before + 2),

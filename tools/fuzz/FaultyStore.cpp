@@ -235,17 +235,7 @@ bool FaultyStore::rewriteStart(std::string_view text) {
     return true;
 }
 
-std::optional<std::vector<std::string>> FaultyStore::namesSetAside() {
-    if (strikes({Fault::ioError})) {
-        return std::nullopt;
-    }
-    std::vector<std::string> names;
-    for (const auto& file : setAside) {
-        names.push_back(file.first);
-    }
-    std::reverse(names.begin(), names.end()); // in no order the game may count on
-    return names;
-}
+std::optional<std::vector<std::string>> FaultyStore::namesSetAside() { return namesStartingWith(setAsidePrefix); }
 
 bool FaultyStore::removeSetAside(const std::string& name) {
     if (!alive()) {

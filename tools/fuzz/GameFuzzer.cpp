@@ -145,14 +145,14 @@ void checkAnyRecord(std::span<const std::uint8_t> input) {
 void checkFaults(std::span<const std::uint8_t> input) {
     const std::uint64_t picked = fold(0x84222325CBF29CE4U, input.begin(), input.end());
     const auto disk = static_cast<zandrel::fuzz::Disk>(picked % 5);
-    const auto fault = static_cast<zandrel::fuzz::Fault>(1 + (picked >> 8U) % 10);
+    const auto kind = static_cast<zandrel::fuzz::Fault>(1 + (picked >> 8U) % 10);
     const zandrel::fuzz::Healthy healthy = zandrel::fuzz::playHealthy(input, disk);
-    const std::size_t calls = std::max<std::size_t>(healthy.calls.at(fault), 1);
+    const std::size_t calls = std::max<std::size_t>(healthy.calls.at(kind), 1);
     const zandrel::fuzz::FaultRun run = zandrel::fuzz::runAgainst(
-        input, healthy, {fault, 1 + (picked >> 16U) % calls, ((picked >> 48U) & 1U) != 0, ((picked >> 49U) & 1U) != 0});
+        input, healthy, {kind, 1 + (picked >> 16U) % calls, ((picked >> 48U) & 1U) != 0, ((picked >> 49U) & 1U) != 0});
     if (!run.broken.empty()) {
         std::fprintf(stderr, "zandrel fuzzer: on disk %d, %s at call %zu: %s\n", static_cast<int>(disk),
-                     zandrel::fuzz::nameOf(fault), static_cast<std::size_t>(1 + (picked >> 16U) % calls),
+                     zandrel::fuzz::nameOf(kind), static_cast<std::size_t>(1 + (picked >> 16U) % calls),
                      run.broken.c_str());
         std::abort();
     }
