@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -39,8 +38,6 @@ public:
 
     int get() const { return fd_; }
     bool open() const { return fd_ != -1; }
-    // Hands the file over to whoever closes it now.
-    int release() { return std::exchange(fd_, -1); }
     void reset(int fd = -1) {
         if (open()) {
             close(fd_);
@@ -153,8 +150,8 @@ public:
         return syncFolder() ? Move::moved : failedMove(".");
     }
 
+    // Written through a file of its own: the record's is opened to append.
     bool rewriteStart(std::string_view text) override {
-        record_.reset();
         Descriptor file;
         struct stat status {};
         if (!openRegular(recordName, O_WRONLY, file) || fstat(file.get(), &status) != 0) {
@@ -173,14 +170,11 @@ public:
             return errno == ENOENT ? std::optional(names) : std::nullopt;
         }
         // A listing of its own, from the start of the folder, whatever was read of it before.
-        Descriptor own;
-        own.reset(openat(folder_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        DIR* listing = fdopendir(own.get());
+        DIR* listing = fdopendir(openat(folder_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (listing == nullptr) {
             fail(".");
             return std::nullopt;
         }
-        own.release();
         while (const dirent* entry = readdir(listing)) {
             if (std::string_view(entry->d_name).starts_with(prefix)) {
                 names.emplace_back(entry->d_name);
@@ -271,12 +265,11 @@ private:
             fail(name);
             return {Lock::State::unusable, problem_};
         }
-        char holder[24] = "";
+        char holder[24] = ""; // a process id, and the end of the text
         Descriptor file;
         file.reset(openat(folder_.get(), lockName, O_RDONLY | newFile));
-        const ssize_t got = pread(file.get(), holder, sizeof holder - 1, 0);
-        return {Lock::State::heldElsewhere, std::string(holder, static_cast<std::size_t>(std::max<ssize_t>(got, 0)))
-                                                .substr(0, std::strcspn(holder, "\n"))};
+        (void)pread(file.get(), holder, sizeof holder - 1, 0);
+        return {Lock::State::heldElsewhere, std::string(holder, std::strcspn(holder, "\n"))};
     }
 
     // Renames a file of the folder, failing with EEXIST rather than replace one of the new name.
@@ -298,11 +291,12 @@ private:
     }
 
     bool writeAll(const Descriptor& file, std::string_view text, const std::string& name) {
-        for (ssize_t wrote = 0; !text.empty(); text.remove_prefix(static_cast<std::size_t>(wrote))) {
-            wrote = write(file.get(), text.data(), text.size());
+        while (!text.empty()) {
+            const ssize_t wrote = write(file.get(), text.data(), text.size());
             if (wrote <= 0) {
                 return fail(name);
             }
+            text.remove_prefix(static_cast<std::size_t>(wrote));
         }
         return true;
     }
@@ -320,7 +314,7 @@ private:
             return fail(name);
         }
         if (!S_ISREG(status.st_mode)) {
-            file.reset();
+            file.reset(); // a device kept open here would be written to by the next call
             problem_ = whereIs(name) + ": not a regular file";
             errno = EINVAL;
             return false;

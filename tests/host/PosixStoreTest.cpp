@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -279,10 +280,14 @@ TEST(PosixStore, EachCallKeepsReadsMovesAndRemovesWhatItSays) {
         EXPECT_TRUE(store->rewriteStart("0123456789")) << "written over the whole record, no further";
         EXPECT_EQ(contentsOf(folder / "game"), "01234");
         EXPECT_EQ(store->moveAside("game-set-aside-0001-x"), RecordStore::Move::moved);
-        EXPECT_EQ(store->moveAside("game-set-aside-0002-x"), RecordStore::Move::noRecord);
+        ASSERT_TRUE(store->append("again") && store->sync()) << "a new record, not the one moved aside";
+        EXPECT_EQ(contentsOf(folder / "game"), "again");
+        EXPECT_EQ(store->renameFile("game", "game-set-aside-0002-x"), RecordStore::Move::moved);
+        EXPECT_EQ(store->moveAside("game-set-aside-0003-x"), RecordStore::Move::noRecord);
         EXPECT_FALSE(store->rewriteStart("X")) << "no record to write over";
         EXPECT_EQ(store->read(100).state, RecordStore::Contents::State::none);
         ASSERT_TRUE(store->append("again") && store->sync());
+        EXPECT_TRUE(store->removeSetAside("game-set-aside-0002-x"));
         EXPECT_EQ(store->moveAside("game-set-aside-0001-x"), RecordStore::Move::nameTaken);
         EXPECT_EQ(contentsOf(folder / "game-set-aside-0001-x"), "01234") << "nothing replaced";
         EXPECT_EQ(store->namesSetAside(), std::vector<std::string>{"game-set-aside-0001-x"});
@@ -310,6 +315,16 @@ TEST(PosixStore, EachCallKeepsReadsMovesAndRemovesWhatItSays) {
         EXPECT_EQ(folderStore(folder)->lock().state, RecordStore::Lock::State::taken) << "let go";
     }
     EXPECT_EQ(openFiles(), filesBefore) << "a file was left open";
+
+    // A folder that is not there is read as holding nothing; one that others may write to is not
+    // read at all.
+    EXPECT_EQ(folderStore(test.path / "none")->readFile("game", 9).state, RecordStore::Contents::State::none);
+    EXPECT_EQ(folderStore(test.path / "none")->namesStartingWith("game"), std::vector<std::string>{});
+    chmod(folder.c_str(), 0777);
+    const RecordStore::Contents shared = folderStore(folder)->readFile("lock", 9);
+    EXPECT_EQ(std::pair(shared.state, shared.why),
+              std::pair(RecordStore::Contents::State::unreadable, folder.string() + ": others may write to it"));
+    chmod(folder.c_str(), 0700);
 
     // The holder of a lock is told as far as its first line goes, and no further than a process id.
     const int held = open((folder / "lock").c_str(), O_RDWR);
@@ -342,18 +357,23 @@ TEST(PosixStore, EachCallThatWritesSaysWhyOnADiskGoneReadOnly) {
         const RecordStore::Lock lock = store->lock();
         EXPECT_EQ(lock.state, RecordStore::Lock::State::unusable);
         EXPECT_EQ(lock.detail, (seen / "lock").string() + gone);
-        EXPECT_FALSE(store->append("p\n"));
-        EXPECT_EQ(store->lastProblem(), (seen / "game").string() + gone);
-        EXPECT_FALSE(store->cut(3));
-        EXPECT_EQ(store->lastProblem(), (seen / "game").string() + gone);
-        EXPECT_FALSE(store->rewriteStart("stopped"));
-        EXPECT_EQ(store->lastProblem(), (seen / "game").string() + gone);
-        EXPECT_EQ(store->moveAside("game-set-aside-0001-x"), RecordStore::Move::failed);
-        EXPECT_EQ(store->lastProblem(), (seen / "game").string() + gone);
-        EXPECT_FALSE(store->remove());
-        EXPECT_EQ(store->lastProblem(), (seen / "game").string() + gone);
-        EXPECT_FALSE(store->appendFile("finished-games", "y"));
-        EXPECT_EQ(store->lastProblem(), (seen / "finished-games").string() + gone);
+        // Each call after one that failed on another name, so that each must say its own.
+        const std::pair<std::function<bool()>, std::string> calls[] = {
+            {[&] { return store->append("p\n"); }, "game"},
+            {[&] { return store->appendFile("finished-games", "y"); }, "finished-games"},
+            {[&] { return store->cut(3); }, "game"},
+            {[&] { return store->renameFile("finished-games", "finished-0001") != RecordStore::Move::failed; },
+             "finished-games"},
+            {[&] { return store->rewriteStart("stopped"); }, "game"},
+            {[&] { return store->removeFile("finished-games"); }, "finished-games"},
+            {[&] { return store->moveAside("game-set-aside-0001-x") != RecordStore::Move::failed; }, "game"},
+            {[&] { return store->appendFile("finished-games", "y"); }, "finished-games"},
+            {[&] { return store->remove(); }, "game"},
+        };
+        for (const auto& [call, name] : calls) {
+            EXPECT_FALSE(call()) << name;
+            EXPECT_EQ(store->lastProblem(), (seen / name).string() + gone);
+        }
         EXPECT_EQ(store->read(100).text, "zandrel record 2\n");
         EXPECT_EQ(store->namesStartingWith("finished-").value_or(std::vector<std::string>{}),
                   std::vector<std::string>{"finished-games"});
