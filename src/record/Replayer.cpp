@@ -98,6 +98,28 @@ private:
     std::string line_;
 };
 
+// The replay's text on its way to the screen, noting whether it left a line open.
+class Shown final : public std::streambuf {
+public:
+    explicit Shown(std::ostream& to) : to_(to) {}
+    bool lineOpen() const { return lineOpen_; }
+
+private:
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        lineOpen_ = count > 0 ? text[count - 1] != '\n' : lineOpen_;
+        return to_.rdbuf()->sputn(text, count);
+    }
+    int_type overflow(int_type c) override {
+        const char byte = traits_type::to_char_type(c);
+        return traits_type::eq_int_type(c, traits_type::eof()) || xsputn(&byte, 1) == 1 ? traits_type::not_eof(c)
+                                                                                        : traits_type::eof();
+    }
+    int sync() override { return to_.rdbuf()->pubsync(); }
+
+    std::ostream& to_;
+    bool lineOpen_ = false;
+};
+
 struct Outcome {
     std::optional<int> status; // as the game ended, if it did
     bool stopped = false;      // at the end of the record, before the end of its game
@@ -169,9 +191,12 @@ int replayRecord(std::string text, bool watching, const std::string& whose) {
         heading.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(heading.front())));
         out() << heading << "At each pause any key goes on, e shows the rest at once, q ends the replay.\n";
     }
-    if (play(replay, out(), seams().platform, watching).stopped) {
-        out() << "The record of this game stops here, before its end.\n";
+    Shown shown(out());
+    std::ostream screen(&shown);
+    if (play(replay, screen, seams().platform, watching).stopped) {
+        screen << (shown.lineOpen() ? "\n" : "") << "The record of this game stops here, before its end.\n";
     }
+    screen.flush();
     out().flush();
     return 0;
 }

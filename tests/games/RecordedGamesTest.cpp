@@ -84,7 +84,7 @@ std::string asReplayed(const std::string& transcript, std::string_view answers) 
         shown.resize(shown.size() - inputEnded.size());
     }
     if (!ending.starts_with("\n<== exit status 0") && !ending.starts_with("\n<== exit status 1")) {
-        shown += "The record of this game stops here, before its end.\n";
+        shown += (shown.ends_with('\n') ? "" : "\n") + std::string("The record of this game stops here, before its end.\n");
     }
     return shown;
 }
