@@ -303,6 +303,9 @@ TEST(PosixStore, EachCallKeepsReadsMovesAndRemovesWhatItSays) {
         EXPECT_TRUE(store->removeSetAside("game-set-aside-0001-x"));
         EXPECT_TRUE(store->remove() && store->remove());
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "the lock alone is left";
+        ASSERT_TRUE(store->append(std::string(20'000, 'x')) && store->sync()) << "a new record, not the one removed";
+        EXPECT_EQ(store->read(10'000).text.size(), 10'000U) << "no more than asked, over several reads";
+        EXPECT_TRUE(store->remove());
         EXPECT_TRUE(store->keepsFinishedGames());
         EXPECT_EQ(store->whereIs("game"), (folder / "game").string());
 
