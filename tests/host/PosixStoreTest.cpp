@@ -188,6 +188,34 @@ TEST(PosixStore, ADiskWithNoRoomAndNoFreeInodeStillKeepsAShownDieFromBeingThrown
     EXPECT_EQ(contentsOf(folder / "game"), "stopped record 1" + before.substr(16));
 }
 
+// A file system whose rename cannot refuse to replace (as NFS): the record is moved aside by a
+// second name, made only where none is, and the first one's removal. bindfs shows a folder so.
+TEST(PosixStore, AFileSystemWithNoRenameThatRefusesToReplaceStillSetsRecordsAsideNeverOverOne) {
+    const TestFolder test;
+    const std::filesystem::path under = test.path / "under";
+    const std::filesystem::path folder = test.path / "seen";
+    std::filesystem::create_directories(under);
+    std::filesystem::create_directories(folder);
+    if (geteuid() != 0 || std::system(("bindfs '" + under.string() + "' '" + folder.string() + "' 2>/dev/null").c_str()) != 0) {
+        GTEST_SKIP() << "only root with bindfs and FUSE can show a folder so";
+    }
+    {
+        const std::unique_ptr<RecordStore> store = folderStore(folder);
+        ASSERT_TRUE(store->append("one") && store->sync());
+        EXPECT_EQ(store->moveAside("game-set-aside-0001-x"), RecordStore::Move::moved);
+        EXPECT_EQ(contentsOf(under / "game-set-aside-0001-x"), "one");
+        EXPECT_FALSE(std::filesystem::exists(under / "game"));
+        ASSERT_TRUE(store->append("two") && store->sync());
+        EXPECT_EQ(store->moveAside("game-set-aside-0001-x"), RecordStore::Move::nameTaken);
+        EXPECT_EQ(contentsOf(under / "game-set-aside-0001-x"), "one");
+        EXPECT_EQ(contentsOf(under / "game"), "two");
+        std::filesystem::remove(under / "game");
+        std::filesystem::create_directory(under / "game");
+        EXPECT_EQ(store->moveAside("game-set-aside-0002-x"), RecordStore::Move::failed) << "a folder takes no second name";
+    }
+    umount2(folder.c_str(), MNT_DETACH);
+}
+
 // A limit on the size of files (ulimit -f) fails the write that would pass it: the game says so once
 // and plays on, where the signal the system sends would have ended it unsaid.
 TEST(PosixStore, AFileSizeLimitFailsAWriteAndNeverEndsTheGame) {
