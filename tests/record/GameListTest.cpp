@@ -149,7 +149,8 @@ TEST(GameList, ARecordThatCannotBeReplayedIsRefusedInOneLine) {
         {"", "it holds no game"},
         {"not a record\n", "its record is damaged"},
     };
-    for (const auto& [text, why] : records) {
+    for (const auto& [record, why] : records) {
+        const std::string& text = record; // older clang cannot capture a structured binding
         const Shown refused = show([&] { return replayRecord(text, false, "the game in it"); });
         EXPECT_EQ(refused.status, 2) << why;
         EXPECT_EQ(refused.err, "zandrel: the game in it cannot be replayed: " + why + "\n");
