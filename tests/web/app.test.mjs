@@ -122,10 +122,21 @@ const cacheNames = (game) => game.tab.evaluate(() => caches.keys());
 
 test('after one visit the page starts, resumes its kept game and plays on with its server gone', async () => {
   const ours = await serve(site);
-  const game = await GamePage.open(browser, ours.url);
+  const game = await GamePage.open(browser, 'about:blank');
+  // How often the page asks the browser to keep its storage: once a game is kept, not at each move.
+  await game.tab.evaluateOnNewDocument(() => {
+    const ask = StorageManager.prototype.persist;
+    window.askedToPersist = 0;
+    StorageManager.prototype.persist = function () {
+      window.askedToPersist++;
+      return ask.call(this);
+    };
+  });
+  await game.tab.goto(ours.url);
   await game.waitForGame();
   await workerReady(game);
   await moveUntil(game, async () => dice(await game.transcript()) > 0);
+  assert.equal(await game.tab.evaluate(() => window.askedToPersist), 1);
   const left = await game.screen();
   await ours.close();
 
