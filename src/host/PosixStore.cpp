@@ -120,7 +120,7 @@ public:
 
     bool append(std::string_view text) override { return openForWriting() && writeAll(record_, text, recordName); }
 
-    // The first time, the record's name in the folder is made durable too.
+    // The first time after the record is opened, its name in the folder is made durable too.
     bool sync() override {
         if (fsync(record_.get()) != 0) {
             return fail(recordName);
@@ -325,7 +325,14 @@ private:
         return true;
     }
 
-    bool openForWriting() { return record_.open() || openRegular(recordName, O_WRONLY | O_APPEND | O_CREAT, record_); }
+    // A record opened anew may be a new name in the folder, which its first sync makes durable.
+    bool openForWriting() {
+        if (record_.open()) {
+            return true;
+        }
+        folderSynced_ = false;
+        return openRegular(recordName, O_WRONLY | O_APPEND | O_CREAT, record_);
+    }
 
     // What went wrong, as the player is told; always false, and errno is kept.
     bool failAt(const std::string& path) {
