@@ -83,8 +83,8 @@ public:
         // The lock holds all the same where this fails; only the number a second game is told is
         // missing.
         const std::string me = std::to_string(getpid()) + "\n";
-        if (ftruncate(lock_.get(), 0) == 0) {
-            (void)pwrite(lock_.get(), me.data(), me.size(), 0);
+        if (pwrite(lock_.get(), me.data(), me.size(), 0) > 0) {
+            (void)ftruncate(lock_.get(), static_cast<off_t>(me.size())); // the longer number of a game gone
         }
         return {Lock::State::taken, {}};
     }

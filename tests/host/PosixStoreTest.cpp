@@ -294,6 +294,8 @@ TEST(PosixStore, EachCallKeepsReadsMovesAndRemovesWhatItSays) {
     {
         const std::unique_ptr<RecordStore> store = folderStore(folder);
         EXPECT_EQ(store->read(100).state, RecordStore::Contents::State::none);
+        std::filesystem::create_directories(folder);
+        write(folder / "lock", "12345678901234567890\n"); // left by a game gone
         ASSERT_EQ(store->lock().state, RecordStore::Lock::State::taken);
         EXPECT_EQ(store->lock().state, RecordStore::Lock::State::taken) << "a second call changes nothing";
         EXPECT_EQ(contentsOf(folder / "lock"), std::to_string(getpid()) + "\n");
