@@ -101,7 +101,7 @@ async function recordOf(script) {
     execFileSync(tool, ['--keep', script, file]);
     const record = await readFile(file, 'utf8');
     // The turns played, from the line that ends a finished game's record.
-    return { record, turns: /^ended \d+ (?:won|lost) \S+ \d+ \d+ \d+ \d+ (\d+)/m.exec(record)?.[1] ?? 'unfinished, ? ' };
+    return { record, turns: /^ended \d+ (?:won|lost) \S+ \d+ \d+ \d+ \d+ (\d+)/m.exec(record)?.[1] ?? 'unfinished, its' };
   } finally {
     await rm(folder, { recursive: true, force: true });
   }
@@ -127,7 +127,7 @@ async function sharedLink(browser, url, record) {
   const opened = await browser.newPage();
   const start = Date.now();
   await opened.goto(link);
-  await opened.waitForFunction(() => document.getElementById('replay')?.dataset.awaiting, { polling: 'raf' });
+  await opened.waitForFunction(() => document.getElementById('replay')?.dataset.awaiting, { polling: 'raf', timeout: 120_000 });
   const shown = Date.now() - start;
   await opened.close();
   return { length: link.length, shown };
