@@ -280,11 +280,6 @@ TEST(PosixStore, AFolderOthersMayWriteToOrAnotherUserOwnsIsNotUsed) {
     EXPECT_FALSE(std::filesystem::exists(test.path / "game"));
 }
 
-// The files this process has open.
-std::size_t openFiles() {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
-}
-
 // Each call of the store on a disk that works: what it keeps, reads, moves and removes, and that
 // nothing it opened stays open once it goes.
 TEST(PosixStore, EachCallKeepsReadsMovesAndRemovesWhatItSays) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <set>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
@@ -28,6 +29,7 @@ int __real_linkat(int from, const char* fromName, int to, const char* toName, in
 int __real_unlinkat(int folder, const char* name, int how);
 ssize_t __real_read(int fd, void* data, size_t size);
 ssize_t __real___read_chk(int fd, void* data, size_t size, size_t room);
+DIR* __real_fdopendir(int fd);
 }
 
 namespace {
@@ -119,6 +121,7 @@ ssize_t __wrap_read(int fd, void* data, size_t size) { return failsNow() ? -1 : 
 ssize_t __wrap___read_chk(int fd, void* data, size_t size, size_t room) {
     return failsNow() ? -1 : __real___read_chk(fd, data, size, room);
 }
+DIR* __wrap_fdopendir(int fd) { return failsNow() ? nullptr : __real_fdopendir(fd); }
 }
 
 namespace zandrel::testing {
@@ -188,20 +191,30 @@ const Step steps[] = {
      [](const Folder& f) { return !exists(f / "game") && exists(f / "game-set-aside-0001-x"); }},
     {"the finished record removed", [](RecordStore& s, const Folder&) { return s.removeFile("finished-0001"); },
      [](const Folder& f) { return !exists(f / "finished-0001"); }},
+    {"a record begun to be removed", [](RecordStore& s, const Folder&) { return s.append(header) && s.sync(); },
+     [](const Folder& f) { return contentsOf(f / "game").ends_with(header); }},
+    {"the record removed", [](RecordStore& s, const Folder&) { return s.remove(); },
+     [](const Folder& f) { return !exists(f / "game"); }},
+    {"a record begun after it", [](RecordStore& s, const Folder&) { return s.append(header) && s.sync(); },
+     [](const Folder& f) { return contentsOf(f / "game").ends_with(header); }},
 };
 
-// Plays the steps with the system call of that number failing (none when 0); the calls made.
+// Plays the steps with the system call of that number failing (none when 0); the calls made. Nothing
+// the store opened stays open once it goes.
 int playFailing(int failing) {
     const TestFolder test;
     const std::filesystem::path folder = test.path / "zandrel";
-    const std::unique_ptr<RecordStore> store = folderStore(folder);
+    const std::size_t filesBefore = openFiles();
+    auto store = folderStore(folder);
     EXPECT_EQ(store->lock().state, RecordStore::Lock::State::taken);
     watch = Watch{false, 0, failing, {}};
     for (const Step& step : steps) {
+        const int callsBefore = watch.calls;
         watch.on = true;
         watch.unsynced.clear();
         const bool said = step.call(*store, folder);
         watch.on = false;
+        const bool struck = callsBefore < failing && failing <= watch.calls;
         if (said) {
             EXPECT_TRUE(step.done(folder)) << step.what << ", with call " << failing << " failing";
             EXPECT_TRUE(watch.unsynced.empty()) << step.what << " is not all on the disk, with call " << failing
@@ -211,7 +224,13 @@ int playFailing(int failing) {
                 << step.what << " failed, with call " << failing << " failing, and says " << store->lastProblem();
             EXPECT_NE(failing, 0) << step.what << " failed on a disk that works";
         }
+        if (struck && !said) {
+            EXPECT_TRUE(store->lastProblem().ends_with(": Input/output error"))
+                << step.what << " failed with call " << failing << " and says " << store->lastProblem();
+        }
     }
+    store.reset();
+    EXPECT_EQ(openFiles(), filesBefore) << "a file left open, with call " << failing << " failing";
     return watch.calls;
 }
 
