@@ -339,6 +339,11 @@ TEST(PosixStore, EachCallKeepsReadsMovesAndRemovesWhatItSays) {
         const RecordStore::Contents folderRead = store->readFile("finished-0009", 100);
         EXPECT_EQ(folderRead.state, RecordStore::Contents::State::unreadable);
         EXPECT_EQ(folderRead.why, (folder / "finished-0009").string() + ": not a regular file");
+        // A folder in the record's place is set aside as any record that cannot be read.
+        std::filesystem::create_directory(folder / "game");
+        EXPECT_EQ(store->read(100).state, RecordStore::Contents::State::unreadable);
+        EXPECT_EQ(store->moveAside("game-set-aside-0009-x"), RecordStore::Move::moved);
+        EXPECT_TRUE(std::filesystem::is_directory(folder / "game-set-aside-0009-x"));
         store->unlock();
         EXPECT_EQ(folderStore(folder)->lock().state, RecordStore::Lock::State::taken) << "let go";
     }
