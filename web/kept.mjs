@@ -1,7 +1,7 @@
 // The game kept in the browser's IndexedDB for the page's site, and the one tab that plays it.
 // The game decides what is written and when (src/record); this is only where it is kept: the
-// record of the unfinished game, up to five records set aside beside it, and the claim of the
-// tab that plays. Tabs may tell each other who plays, but only the claim decides: every change
+// record of the unfinished game, up to five records set aside beside it, the finished games and
+// their list, and the claim of the tab that plays. Tabs may tell each other who plays, but only the claim decides: every change
 // is one transaction that reads the claim and writes the record together, so a tab that no
 // longer holds the claim cannot write a byte, whatever it believes.
 
@@ -107,6 +107,47 @@ function takeClaim(db, me, mayTake) {
   });
 }
 
+// A file kept beside the record, as the game reads one: at most `limit` of it.
+async function readKept(db, name, limit) {
+  let kept;
+  try {
+    kept = await transact(db, 'readonly', (t, step, answer) => step(t.objectStore(recordsStore).get(name), answer));
+  } catch (error) {
+    return `unreadable:${why(error)}`;
+  }
+  return kept === undefined ? 'none' : `found:${String(kept).slice(0, limit)}`;
+}
+
+async function namesKept(db, prefix) {
+  const names = await transact(db, 'readonly', (t, step, answer) => step(t.objectStore(recordsStore).getAllKeys(), answer));
+  return `names:${names.filter((name) => `${name}`.startsWith(prefix)).join('\n')}`;
+}
+
+// The finished games as a list or a replay reads them, in a game of their own beside the one in
+// play: it holds no claim and writes nothing, so it never stands in the way of the game in play,
+// and the list is mended only by that game. `file` is the record the player opened, or followed a
+// link to.
+export function keptGamesReader(db, file = null) {
+  let problem = 'the browser keeps no storage for this page';
+  return {
+    lock: () => 'unusable:only read here',
+    lastProblem: () => problem,
+    readFile: (name, limit) => (db ? readKept(db, name, limit) : 'none'),
+    async namesStartingWith(prefix) {
+      try {
+        return db ? await namesKept(db, prefix) : 'names:';
+      } catch (error) {
+        problem = why(error);
+        return 'failed';
+      }
+    },
+    readRecordFile: (_, limit) => (file === null ? 'none' : `found:${file.slice(0, limit)}`),
+  };
+}
+
+// Where the finished games are kept; null where the browser keeps nothing for the page.
+export const openKeptGames = (where = globalThis) => open(where.indexedDB).catch(() => null);
+
 function releaseClaim(db, me) {
   transact(db, 'readwrite', (t, step) => {
     const tabs = t.objectStore(tabsStore);
@@ -130,18 +171,12 @@ export function keptGame(db, me, lost) {
     return 'failed';
   };
   const write = (work) => change(db, me, work);
-  return {
+  const store = {
     lock: () => 'taken',
     async read(_, limit) {
-      try {
-        const record = await transact(db, 'readonly', (t, step, answer) =>
-          step(t.objectStore(recordsStore).get(recordName), answer),
-        );
-        kept = record === undefined ? null : String(record);
-      } catch (error) {
-        return `unreadable:${why(error)}`;
-      }
-      return kept === null ? 'none' : `found:${kept.slice(0, limit)}`;
+      const whole = await readKept(db, recordName, Infinity);
+      kept = whole.startsWith('found:') ? whole.slice(6) : null;
+      return kept === null ? whole : `found:${kept.slice(0, limit)}`;
     },
     async cut(_, length) {
       try {
@@ -173,11 +208,13 @@ export function keptGame(db, me, lost) {
       }
     },
     lastProblem: () => problem,
-    // Under its new name and gone from the old one in one commit, or not at all.
-    async moveAside(name) {
+    moveAside: (name) => store.renameFile(`${recordName}\n${name}`),
+    // Under its new name and gone from the old one in one commit, or not at all; the record too.
+    async renameFile(names) {
+      const [from, name] = names.split('\n');
       try {
         const moved = await write((records, step, answer) =>
-          step(records.get(recordName), (record) => {
+          step(records.get(from), (record) => {
             if (record === undefined) {
               answer('noRecord');
               return;
@@ -188,12 +225,12 @@ export function keptGame(db, me, lost) {
                 return;
               }
               records.put(record, name);
-              records.delete(recordName);
+              records.delete(from);
               answer('moved');
             });
           }),
         );
-        if (moved === 'moved') {
+        if (moved === 'moved' && from === recordName) {
           kept = null;
         }
         return moved;
@@ -222,17 +259,16 @@ export function keptGame(db, me, lost) {
         return failed(error);
       }
     },
-    async namesSetAside() {
+    namesSetAside: () => store.namesStartingWith(setAsidePrefix),
+    async namesStartingWith(prefix) {
       try {
-        const names = await transact(db, 'readonly', (t, step, answer) =>
-          step(t.objectStore(recordsStore).getAllKeys(), answer),
-        );
-        return `names:${names.filter((name) => `${name}`.startsWith(setAsidePrefix)).join('\n')}`;
+        return await namesKept(db, prefix);
       } catch (error) {
         return failed(error);
       }
     },
-    async removeSetAside(name) {
+    removeSetAside: (name) => store.removeFile(name),
+    async removeFile(name) {
       try {
         await write((records) => records.delete(name));
         return 'ok';
@@ -240,16 +276,25 @@ export function keptGame(db, me, lost) {
         return failed(error);
       }
     },
-    async remove() {
+    readFile: (name, limit) => readKept(db, name, limit),
+    // Made where there is none, and committed before the game goes on.
+    async appendFile(nameAndText) {
+      const at = nameAndText.indexOf('\n');
+      const [name, text] = [nameAndText.slice(0, at), nameAndText.slice(at + 1)];
       try {
-        await write((records) => records.delete(recordName));
-        kept = null;
+        await write((records, step) => step(records.get(name), (file) => records.put((file ?? '') + text, name)));
         return 'ok';
       } catch (error) {
         return failed(error);
       }
     },
+    async remove() {
+      const removed = await store.removeFile(recordName);
+      kept = removed === 'ok' ? null : kept;
+      return removed;
+    },
   };
+  return store;
 }
 
 // The store of a page whose game cannot be kept: the game says why once and plays on.

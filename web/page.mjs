@@ -8,6 +8,7 @@ import { Terminal } from './xterm.mjs';
 import { FitAddon } from './addon-fit.mjs';
 import createZandrel from './zandrel.js';
 import { holdCommits, holdTheGame } from './kept.mjs';
+import { offerGames, stopWatching, watching } from './games.mjs';
 import { startAsApp, keptAsApp } from './offline.mjs';
 import { commitHold, scriptedChance } from './site.mjs';
 
@@ -285,6 +286,7 @@ function newGame() {
   if (newGameButton.disabled) {
     return;
   }
+  stopWatching();
   const confirmed = !running || window.confirm('Start a new game? Your unfinished game will be set aside.');
   terminal.focus();
   if (!confirmed) {
@@ -309,7 +311,7 @@ newGameButton.addEventListener('click', newGame);
 window.addEventListener(
   'keydown',
   (event) => {
-    if (!running && event.key.toLowerCase() === 'n' && !event.ctrlKey && !event.altKey && !event.metaKey) {
+    if (!running && !watching() && event.key.toLowerCase() === 'n' && !event.ctrlKey && !event.altKey && !event.metaKey) {
       event.preventDefault();
       event.stopPropagation();
       newGame();
@@ -318,12 +320,23 @@ window.addEventListener(
   true,
 );
 
+// Your games, beside New game; the replay's text goes to the transcript too.
+offerGames({
+  terminal,
+  record,
+  cleared() {
+    log.appendChild(document.createElement('hr'));
+    openLine = null;
+  },
+  after: newGameButton,
+});
+
 terminal.focus();
 // A page the browser kept and shows again, as after Back, holds neither the lock nor the claim:
 // it starts over as a page just opened.
 window.addEventListener('pageshow', (event) => event.persisted && location.reload());
-if (scriptedChance) {
-  startGame(); // the test page: its game keeps nothing
+if (scriptedChance && !new URLSearchParams(location.search).has('keep')) {
+  startGame(); // the test page: its game keeps nothing, unless its address asks for it (?keep)
 } else {
   // Only the tab that holds the game may start one.
   newGameButton.disabled = true;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include <dirent.h>
@@ -25,6 +26,9 @@ namespace {
 constexpr char recordName[] = "game";
 constexpr char lockName[] = "lock";
 constexpr int newFile = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+// The player's alone, whatever the umask.
+constexpr mode_t privateFolder = S_IRWXU;
+constexpr mode_t privateFile = S_IRUSR | S_IWUSR;
 
 // An open file, closed when it goes.
 class Descriptor {
@@ -83,8 +87,8 @@ public:
         // The lock holds all the same where this fails; only the number a second game is told is
         // missing.
         const std::string me = std::to_string(getpid()) + "\n";
-        if (ftruncate(lock_.get(), 0) == 0) {
-            (void)pwrite(lock_.get(), me.data(), me.size(), 0);
+        if (pwrite(lock_.get(), me.data(), me.size(), 0) == static_cast<ssize_t>(me.size())) {
+            (void)ftruncate(lock_.get(), static_cast<off_t>(me.size())); // the longer number of a game gone
         }
         return {Lock::State::taken, {}};
     }
@@ -102,12 +106,15 @@ public:
             return errno == ENOENT ? Contents{} : Contents{Contents::State::unreadable, {}, problem_};
         }
         Contents contents{Contents::State::found, {}, {}};
-        char chunk[8192];
-        for (ssize_t got = 1; got != 0 && contents.text.size() < limit;) {
-            got = ::read(file.get(), chunk, std::min(sizeof chunk, limit - contents.text.size()));
+        char chunk[BUFSIZ];
+        while (contents.text.size() != limit) {
+            const ssize_t got = ::read(file.get(), chunk, std::min(sizeof chunk, limit - contents.text.size()));
             if (got < 0) {
                 fail(name);
                 return {Contents::State::unreadable, {}, problem_};
+            }
+            if (got == 0) {
+                break;
             }
             contents.text.append(chunk, static_cast<std::size_t>(got));
         }
@@ -120,7 +127,7 @@ public:
 
     bool append(std::string_view text) override { return openForWriting() && writeAll(record_, text, recordName); }
 
-    // The first time, the record's name in the folder is made durable too.
+    // The first time after the record is opened, its name in the folder is made durable too.
     bool sync() override {
         if (fsync(record_.get()) != 0) {
             return fail(recordName);
@@ -170,9 +177,11 @@ public:
             return errno == ENOENT ? std::optional(names) : std::nullopt;
         }
         // A listing of its own, from the start of the folder, whatever was read of it before.
-        DIR* listing = fdopendir(openat(folder_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        const int listed = openat(folder_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        DIR* listing = listed == -1 ? nullptr : fdopendir(listed);
         if (listing == nullptr) {
             fail(".");
+            close(listed); // none, or one that no listing took
             return std::nullopt;
         }
         while (const dirent* entry = readdir(listing)) {
@@ -214,17 +223,16 @@ private:
     // The folder and any of its parents that are missing, each private to the player, whatever the
     // umask.
     bool makeFolder() {
-        for (std::size_t end = path_.find('/', 1);; end = path_.find('/', end + 1)) {
-            const std::string part = path_.substr(0, end);
-            if (mkdir(part.c_str(), 0700) == 0) {
-                chmod(part.c_str(), 0700);
+        std::filesystem::path part;
+        for (const std::filesystem::path& name : std::filesystem::path(path_)) {
+            part /= name;
+            if (mkdir(part.c_str(), privateFolder) == 0) {
+                chmod(part.c_str(), privateFolder);
             } else if (errno != EEXIST) {
-                return failAt(part);
-            }
-            if (end == std::string::npos) {
-                return true;
+                return failAt(part.string());
             }
         }
+        return true;
     }
 
     // The folder, opened once, as it is; used only if it is private to the player: a folder another
@@ -308,7 +316,7 @@ private:
         if (!folderOpened()) {
             return false;
         }
-        file.reset(openat(folder_.get(), name, how | newFile, 0600));
+        file.reset(openat(folder_.get(), name, how | newFile, privateFile));
         struct stat status {};
         if (!file.open() || fstat(file.get(), &status) != 0) {
             return fail(name);
@@ -320,12 +328,19 @@ private:
             return false;
         }
         if ((how & O_ACCMODE) != O_RDONLY) {
-            fchmod(file.get(), 0600); // whatever the umask; a file only read is left as it is
+            fchmod(file.get(), privateFile); // a file only read is left as it is
         }
         return true;
     }
 
-    bool openForWriting() { return record_.open() || openRegular(recordName, O_WRONLY | O_APPEND | O_CREAT, record_); }
+    // A record opened anew may be a new name in the folder, which its first sync makes durable.
+    bool openForWriting() {
+        if (record_.open()) {
+            return true;
+        }
+        folderSynced_ = false;
+        return openRegular(recordName, O_WRONLY | O_APPEND | O_CREAT, record_);
+    }
 
     // What went wrong, as the player is told; always false, and errno is kept.
     bool failAt(const std::string& path) {

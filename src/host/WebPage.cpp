@@ -34,7 +34,8 @@ EM_JS(void, takeLineFromPage, (char* into), {
     Module["lineForGame"] = null;
 });
 
-EM_ASYNC_JS(void, awaitKeyFromPage, (), { await Module["readKey"](); });
+// The key, as its first byte: a replay steps on it.
+EM_ASYNC_JS(int, awaitKeyFromPage, (), { return (await Module["readKey"]()) ?? 0; });
 
 EM_JS(void, clearPage, (), { Module["clearScreen"](); });
 
@@ -84,11 +85,14 @@ private:
 class PagePlatform final : public Platform {
 public:
     // As at a console: the prompt, one key that is not echoed, then the end of the line.
-    void pause() override {
+    void pause() override { pauseForKey(); }
+
+    int pauseForKey() override {
         out() << pausePrompt;
         out().flush();
-        awaitKeyFromPage();
+        const int key = awaitKeyFromPage();
         out() << '\n';
+        return key;
     }
 
     void clearScreen() override { clearPage(); }

@@ -142,6 +142,18 @@ std::optional<std::vector<archive::FinishedGame>> finishedGames(RecordStore& sto
 
 } // namespace
 
+RecordStore::Contents RecordStore::readRecordFile(const std::string& path, std::size_t limit) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) {
+        return {};
+    }
+    std::ifstream file(path, std::ios::binary);
+    std::string text(limit, '\0'); // no more than any record holds
+    file.read(text.data(), static_cast<std::streamsize>(text.size()));
+    text.resize(static_cast<std::size_t>(file.gcount()));
+    return {Contents::State::found, std::move(text), {}};
+}
+
 int listFinishedGames(RecordStore& store, bool terminal) {
     const std::optional<std::vector<archive::FinishedGame>> games = finishedGames(store);
     if (!games) {
@@ -169,16 +181,12 @@ int replayFinishedGame(RecordStore& store, const std::string& numberOrFile, bool
         !numberOrFile.empty() && numberOrFile.size() < 10 &&
         numberOrFile.find_first_not_of("0123456789") == std::string::npos;
     if (!byNumber) {
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(numberOrFile, error)) {
+        RecordStore::Contents file = store.readRecordFile(numberOrFile, record::maxSize + 1);
+        if (file.state != RecordStore::Contents::State::found) {
             *seams().err << "zandrel: " << numberOrFile << " cannot be replayed: it is not a record file\n";
             return 2;
         }
-        std::ifstream file(numberOrFile, std::ios::binary);
-        std::string text(record::maxSize + 1, '\0'); // no more than any record holds
-        file.read(text.data(), static_cast<std::streamsize>(text.size()));
-        text.resize(static_cast<std::size_t>(file.gcount()));
-        return replayRecord(std::move(text), watching, "the game in " + numberOrFile);
+        return replayRecord(std::move(file.text), watching, "the game in " + numberOrFile);
     }
     const int number = std::stoi(numberOrFile);
     std::vector<archive::FinishedGame> games = archive::finishedGames(store, false).value_or(std::vector<archive::FinishedGame>{});

@@ -75,6 +75,9 @@ public:
     virtual Move renameFile(const std::string& /*from*/, const std::string& /*to*/) { return Move::failed; }
     // Removes a file beside the record, durably; true also when there is none.
     virtual bool removeFile(const std::string& /*name*/) { return false; }
+    // A record file the player names to be replayed, anywhere on the machine, read as read() reads the
+    // record: none when it is not a file. A page, which has no files, is handed the file by the player.
+    virtual Contents readRecordFile(const std::string& path, std::size_t limit);
 
     // Where a record of this name can be found, as the player is told.
     virtual std::string whereIs(const std::string& name) const = 0;

@@ -10,7 +10,6 @@
 #include <istream>
 #include <optional>
 #include <ostream>
-#include <sstream>
 #include <streambuf>
 #include <string>
 #include <utility>
@@ -120,6 +119,12 @@ private:
     bool lineOpen_ = false;
 };
 
+// Text that goes nowhere: the unseen pass needs none of it, and a long game's would fill memory.
+class Unseen final : public std::streambuf {
+    std::streamsize xsputn(const char* /*text*/, std::streamsize count) override { return count; }
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+};
+
 struct Outcome {
     std::optional<int> status; // as the game ended, if it did
     bool stopped = false;      // at the end of the record, before the end of its game
@@ -173,7 +178,8 @@ int replayRecord(std::string text, bool watching, const std::string& whose) {
     }
     // Played through once unseen, so that a record the rules would take elsewhere is refused
     // before anything of it is shown.
-    std::ostringstream unseen;
+    Unseen nowhere;
+    std::ostream unseen(&nowhere);
     const Outcome tried = play(replay, unseen, nullptr, false);
     if (tried.unfitting || (tried.status && tried.eventsLeft)) {
         return refuse(whose, "its record no longer fits the game");

@@ -280,11 +280,6 @@ TEST(PosixStore, AFolderOthersMayWriteToOrAnotherUserOwnsIsNotUsed) {
     EXPECT_FALSE(std::filesystem::exists(test.path / "game"));
 }
 
-// The files this process has open.
-std::size_t openFiles() {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
-}
-
 // Each call of the store on a disk that works: what it keeps, reads, moves and removes, and that
 // nothing it opened stays open once it goes.
 TEST(PosixStore, EachCallKeepsReadsMovesAndRemovesWhatItSays) {
@@ -294,6 +289,8 @@ TEST(PosixStore, EachCallKeepsReadsMovesAndRemovesWhatItSays) {
     {
         const std::unique_ptr<RecordStore> store = folderStore(folder);
         EXPECT_EQ(store->read(100).state, RecordStore::Contents::State::none);
+        std::filesystem::create_directories(folder);
+        write(folder / "lock", "12345678901234567890\n"); // left by a game gone
         ASSERT_EQ(store->lock().state, RecordStore::Lock::State::taken);
         EXPECT_EQ(store->lock().state, RecordStore::Lock::State::taken) << "a second call changes nothing";
         EXPECT_EQ(contentsOf(folder / "lock"), std::to_string(getpid()) + "\n");
@@ -342,6 +339,11 @@ TEST(PosixStore, EachCallKeepsReadsMovesAndRemovesWhatItSays) {
         const RecordStore::Contents folderRead = store->readFile("finished-0009", 100);
         EXPECT_EQ(folderRead.state, RecordStore::Contents::State::unreadable);
         EXPECT_EQ(folderRead.why, (folder / "finished-0009").string() + ": not a regular file");
+        // A folder in the record's place is set aside as any record that cannot be read.
+        std::filesystem::create_directory(folder / "game");
+        EXPECT_EQ(store->read(100).state, RecordStore::Contents::State::unreadable);
+        EXPECT_EQ(store->moveAside("game-set-aside-0009-x"), RecordStore::Move::moved);
+        EXPECT_TRUE(std::filesystem::is_directory(folder / "game-set-aside-0009-x"));
         store->unlock();
         EXPECT_EQ(folderStore(folder)->lock().state, RecordStore::Lock::State::taken) << "let go";
     }

@@ -1,8 +1,10 @@
 // Every record the size cap admits is resumed, or set aside, within the memory the page is built
-// with: the native game is held to the same figure, under a hard limit on its memory (ulimit -v)
-// that fails on its own when passed.
+// with, and a long game replayed in it: the native game is held to the same figure, under a hard
+// limit on its memory (ulimit -v) that fails on its own when passed.
 #include "FuzzGame.hpp"
+#include "console/Console.hpp"
 #include "record/Record.hpp"
+#include "record/Replayer.hpp"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +68,42 @@ TEST(BoundedMemory, EveryRecordTheCapAdmitsIsResumedOrSetAsideInThePagesMemory) 
         };
         EXPECT_EXIT(resumeUnderTheLimit(), ::testing::ExitedWithCode(0), text.ends_with("p\n") ? "set aside" : "resumed");
     }
+}
+
+// A Knight who buys and fights nothing he is offered, walking the board for thousands of turns: his
+// record is played through unseen before it is shown, and none of its text is held, so that a
+// quarter of the page's memory is room enough, where the text alone would take more.
+TEST(BoundedMemory, ALongGameIsReplayedInThePagesMemory) {
+    if (sanitized || !std::ifstream("/proc/self/statm")) {
+        GTEST_SKIP() << "a sanitizer's shadow memory, or a system without /proc, leaves no limit to measure by";
+    }
+    std::string script = "k\ny\n";
+    for (int answer = 0; answer < 6000; ++answer) {
+        script += "n\n";
+    }
+    script += '\0';
+    for (int draw = 0; draw < 18000; ++draw) {
+        script += static_cast<char>("\3\1\4\1\5\2"[draw % 6]);
+    }
+    fuzz::MemoryStore store;
+    std::ofstream nowhere("/dev/null");
+    fuzz::playKept(std::span(reinterpret_cast<const std::uint8_t*>(script.data()), script.size()), store, nowhere);
+    const std::string record = store.record.value_or("");
+    ASSERT_GT(record.size(), 100'000U) << "a long game, whose text is some megabytes";
+    // Measured by the most address space the replay took, in a process of its own.
+    const auto replayMeasured = [&] {
+        const SeamsInPlace inPlace(Seams{nullptr, &nowhere, &std::cerr, [] {}, [] { return 0; }, nullptr});
+        const rlim_t before = addressSpace();
+        const int status = replayRecord(record, false, "the long game");
+        std::ifstream figures("/proc/self/status");
+        std::string line;
+        while (std::getline(figures, line) && !line.starts_with("VmPeak:")) {
+        }
+        const rlim_t took = std::stoull(line.substr(7)) * 1024 - before;
+        std::cerr << "took " << took / 1024 << " KiB";
+        std::exit(status == 0 && took < pageMemory / 4 ? 0 : 1);
+    };
+    EXPECT_EXIT(replayMeasured(), ::testing::ExitedWithCode(0), "took");
 }
 
 } // namespace

@@ -29,6 +29,11 @@ struct TestFolder {
     ~TestFolder() { std::filesystem::remove_all(path); }
 };
 
+// The files this process has open, where the system tells them (Linux).
+inline std::size_t openFiles() {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}));
+}
+
 inline std::string contentsOf(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -1,14 +1,18 @@
 // Replays fuzz inputs, such as the seed corpus or a crash the fuzzer saved, and prints each
 // game's whole text and how it ended. With --marks first, the text also marks each pause,
 // screen clear and answer, as a person at a terminal met them. With --record and the
-// project's source folder, it writes the transcript of every recorded game anew instead.
+// project's source folder, it writes the transcript of every recorded game anew instead. With
+// --keep, a script and a file, it writes the record the game leaves when a person plays it at a
+// terminal: the page's tests replay it there.
 
 #include "FuzzGame.hpp"
 #include "RecordedGames.hpp"
+#include "record/Archive.hpp"
 
 #include <cstdint>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string_view>
 #include <vector>
 
@@ -27,11 +31,25 @@ int record(const std::filesystem::path& sourceDir) {
     return failures == 0 ? 0 : 1;
 }
 
+int keep(const char* script, const char* recordFile) {
+    zandrel::fuzz::MemoryStore store;
+    store.snapshots = false;
+    std::ostringstream screen;
+    zandrel::fuzz::playKept(zandrel::fuzz::readBytes(script), store, screen);
+    const auto finished = store.files.find(zandrel::archive::finishedName(1));
+    std::ofstream file(recordFile, std::ios::binary);
+    file << (finished != store.files.end() ? finished->second : store.record.value_or(""));
+    return file.flush() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::string_view(argv[1]) == "--record") {
         return record(argv[2]);
+    }
+    if (argc == 4 && std::string_view(argv[1]) == "--keep") {
+        return keep(argv[2], argv[3]);
     }
     int first = 1;
     auto marks = zandrel::fuzz::Marks::none;

@@ -6,13 +6,18 @@
 // - from a key press to the next screen shown: the median over whole games of the test page (its
 //   seed games, so that every run plays the same games, and nothing kept), and over a game of the
 //   page we ship, whose every move waits for its write (at most 50 ms); and the writes' own times;
-// - from navigation to the resumed screen of a game of 300 moves, with the server and without it.
+// - from navigation to the resumed screen of a game of 300 moves, with the server and without it;
+// - the characters of a Share link for a typical game and for one of 3000 turns (records that the
+//   native replay tool writes, as the web tests build it), and from opening such a link to the
+//   replay's first screen.
 // Run it with `node tools/web/benchmark.mjs`; it exits with 1 when a budget is exceeded.
 
-import { readFile } from 'node:fs/promises';
+import { execFileSync } from 'node:child_process';
+import { mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
+import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { gzipSync } from 'node:zlib';
-import { GamePage, launchChromium, seedGame, serve, site, testSite } from './browser.mjs';
+import { GamePage, launchChromium, repository, seedGame, serve, site, testSite } from './browser.mjs';
 
 const sizeBudget = 400 * 1024;
 const loadBudget = 1000;
@@ -174,6 +179,47 @@ async function resumeTimes(browser) {
   await game.close();
 }
 
+// The record a game script leaves when played at a terminal, and its turns.
+async function recordOf(script) {
+  const folder = await mkdtemp(join(tmpdir(), 'zandrel-link-'));
+  try {
+    const file = join(folder, 'record');
+    const tool = join(repository, 'build/web-build/tests/web/native/tools/fuzz/zandrel_fuzz_replay');
+    execFileSync(tool, ['--keep', script, file]);
+    const record = await readFile(file, 'utf8');
+    // The turns played, from the line that ends a finished game's record.
+    return { record, turns: /^ended \d+ (?:won|lost) \S+ \d+ \d+ \d+ \d+ (\d+)/m.exec(record)?.[1] ?? 'unfinished, its' };
+  } finally {
+    await rm(folder, { recursive: true, force: true });
+  }
+}
+
+// A game of many turns: the answers of a Knight who never buys or fights where asked, and dice that
+// keep him moving about the board.
+async function longScript(turns) {
+  const answers = ['k', 'y', ...Array(turns * 2).fill('n')].join('\n');
+  const draws = Array.from({ length: turns * 6 }, (_, i) => [3, 1, 4, 1, 5, 2][i % 6]);
+  const file = join(await mkdtemp(join(tmpdir(), 'zandrel-long-')), 'script');
+  await writeFile(file, Buffer.concat([Buffer.from(`${answers}\n`), Buffer.from([0, ...draws])]));
+  return file;
+}
+
+// The Share link of a record as the page makes it, and the time from opening it to the replay's first
+// screen.
+async function sharedLink(browser, url, record) {
+  const tab = await browser.newPage();
+  await tab.goto(url);
+  const link = await tab.evaluate(async (record) => (await import('./games.mjs')).linkTo(record), record);
+  await tab.close();
+  const opened = await browser.newPage();
+  const start = Date.now();
+  await opened.goto(link);
+  await opened.waitForFunction(() => document.getElementById('replay')?.dataset.awaiting, { polling: 'raf', timeout: 120_000 });
+  const shown = Date.now() - start;
+  await opened.close();
+  return { length: link.length, shown };
+}
+
 const server = await serve(site);
 const scripted = await serve(testSite);
 const browser = await launchChromium();
@@ -221,6 +267,19 @@ try {
   withinBudget &&= median(kept.keys) <= keyBudget;
 
   await resumeTimes(browser);
+
+  const games = {
+    typical: join(repository, 'tests/games/knight_meets_every_guardian.game'),
+    long: await longScript(3000),
+  };
+  for (const [kind, script] of Object.entries(games)) {
+    const { record, turns } = await recordOf(script);
+    const { length, shown } = await sharedLink(browser, server.url, record);
+    console.log(
+      `Share link of a ${kind} game (${turns} turns, record ${record.length} bytes): ${length} characters` +
+        `${length > 8192 ? ' (over 8192: only the file is offered)' : ''}; opened to its first screen in ${shown} ms`,
+    );
+  }
 } finally {
   await browser.close();
   await server.close();
