@@ -16,6 +16,11 @@ const oldPrefix = 'zandrel/';
 // How long a tab waits for the tab named in the claim to say that it still plays.
 const answerWait = 1000;
 
+// How long each change waits before it is made, so that it is on disk that much later: only the
+// test page of a killed browser holds its changes back, to catch a page that shows a draw first.
+let commitHold = 0;
+export const holdCommits = (ms) => (commitHold = ms);
+
 const why = (problem) => (problem?.name === 'QuotaExceededError' ? "the browser's storage is full" : `${problem}`);
 const never = () => new Promise(() => {});
 
@@ -37,13 +42,19 @@ function open(indexedDB) {
 // One transaction over everything kept: `work` gets the transaction, a way to act on a request's
 // result, and a way to set the answer. Resolves with the answer once the transaction has
 // committed; rejects when it was aborted, whatever aborted it.
-function transact(db, mode, work) {
+async function transact(db, mode, work) {
+  const writes = mode === 'readwrite';
+  if (writes && commitHold > 0) {
+    await new Promise((resolve) => setTimeout(resolve, commitHold));
+  }
   return new Promise((resolve, reject) => {
     let answer;
     let problem = null;
     try {
-      // Every transaction is opened here, and only here.
-      const t = db.transaction([recordsStore, tabsStore], mode);
+      // Every transaction is opened here, and only here. A change is complete only once the
+      // browser has written it to disk, as the terminal's store syncs: its game shows nothing
+      // before.
+      const t = db.transaction([recordsStore, tabsStore], mode, writes ? { durability: 'strict' } : {});
       const guarded = (act) => {
         try {
           act();

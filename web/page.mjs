@@ -7,9 +7,10 @@
 import { Terminal } from './xterm.mjs';
 import { FitAddon } from './addon-fit.mjs';
 import createZandrel from './zandrel.js';
-import { holdTheGame } from './kept.mjs';
+import { holdCommits, holdTheGame } from './kept.mjs';
 import { offerGames, stopWatching, watching } from './games.mjs';
-import { scriptedChance } from './site.mjs';
+import { startAsApp, keptAsApp } from './offline.mjs';
+import { commitHold, scriptedChance } from './site.mjs';
 
 const box = document.getElementById('terminal');
 const log = document.getElementById('transcript');
@@ -339,9 +340,11 @@ if (scriptedChance && !new URLSearchParams(location.search).has('keep')) {
 } else {
   // Only the tab that holds the game may start one.
   newGameButton.disabled = true;
+  holdCommits(commitHold);
+  await startAsApp();
   holdTheGame({
     play(makeStore) {
-      stores = makeStore;
+      stores = () => keptAsApp(makeStore());
       newGameButton.disabled = false;
       startGame();
     },

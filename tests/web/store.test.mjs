@@ -13,7 +13,7 @@ import { readFile } from 'node:fs/promises';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
 import { IDBDatabase, IDBFactory, IDBObjectStore } from 'fake-indexeddb';
-import { holdTheGame } from '../../web/kept.mjs';
+import { holdCommits, holdTheGame } from '../../web/kept.mjs';
 import { site } from '../../tools/web/browser.mjs';
 
 const { default: createZandrel } = await import(pathToFileURL(join(site, 'zandrel.js')).href);
@@ -138,6 +138,7 @@ class Tab {
       arguments: args,
       store,
       showText: (text) => {
+        this.showing?.(text);
         this.screen += text;
         this.shownTo = this.screen.length;
       },
@@ -302,6 +303,65 @@ test("each call of the page's storage fails in turn: no shown draw is thrown aga
     fault = null;
   }
   console.log(`${tally.runs} runs, ${tally.failed} with a failed call; ${tally.resumed} resumed; ${tally.ended} ended with status 4`);
+});
+
+test('every change is on disk, and strictly so, before the text that shows a draw reaches the terminal', async () => {
+  // The page's changes as the stand-in database sees them: how each is opened, which are not yet
+  // committed, and the record as the last committed change left it.
+  const changes = { durabilities: new Set(), open: 0, record: undefined };
+  const real = { transaction: IDBDatabase.prototype.transaction, put: IDBObjectStore.prototype.put };
+  IDBDatabase.prototype.transaction = function (...args) {
+    const t = real.transaction.apply(this, args);
+    if (t.mode === 'readwrite') {
+      changes.durabilities.add(t.durability);
+      changes.open++;
+      t.addEventListener('complete', () => {
+        changes.open--;
+        changes.record = t.record ?? changes.record;
+      });
+      t.addEventListener('abort', () => changes.open--);
+    }
+    return t;
+  };
+  IDBObjectStore.prototype.put = function (value, key) {
+    if (key === 'game') {
+      this.transaction.record = value;
+    }
+    return real.put.call(this, value, key);
+  };
+  holdCommits(5); // so that a text shown before its change completes is shown before it, here too
+  try {
+    const tab = new Tab(profile(), { moves: 120 });
+    let written = '';
+    let dice = 0;
+    const play = tab.play.bind(tab);
+    tab.play = (stores) =>
+      play(() => {
+        const store = stores();
+        const append = (text) => {
+          written += text;
+          return store.append(text);
+        };
+        return { ...store, append };
+      });
+    const early = [];
+    tab.showing = (text) => {
+      const die = /rolled a \d on one die/.test(text);
+      dice += die ? 1 : 0;
+      if (changes.open > 0 || (die && changes.record !== written)) {
+        early.push(text);
+      }
+    };
+    await tab.open();
+    assert.deepEqual(early, [], 'shown before the change before it was on disk');
+    assert.ok(dice > 5, `${dice} dice shown`);
+    assert.deepEqual([...changes.durabilities], ['strict']);
+    assert.deepEqual(problems, []);
+  } finally {
+    holdCommits(0);
+    Object.assign(IDBDatabase.prototype, { transaction: real.transaction });
+    Object.assign(IDBObjectStore.prototype, { put: real.put });
+  }
 });
 
 // A stand-in for the channel between the tabs of one browser: a message reaches every other open

@@ -11,9 +11,11 @@ import puppeteer from 'puppeteer-core';
 
 export const repository = fileURLToPath(new URL('../..', import.meta.url));
 
-// The shipped site and the test site, where the web preset builds them.
+// The shipped site, the test site, and the shipped one whose changes are held back, where the web
+// preset builds them.
 export const site = process.env.ZANDREL_SITE ?? join(repository, 'build/web');
 export const testSite = process.env.ZANDREL_TEST_SITE ?? join(repository, 'build/web-build/tests/web/test-site');
+export const heldSite = process.env.ZANDREL_HELD_SITE ?? join(repository, 'build/web-build/tests/web/held-site');
 export const screenshots = process.env.ZANDREL_SCREENSHOTS ?? join(repository, 'build/web-build/screenshots');
 
 const contentTypes = {
@@ -23,12 +25,17 @@ const contentTypes = {
   '.css': 'text/css; charset=utf-8',
   '.wasm': 'application/wasm',
   '.svg': 'image/svg+xml',
+  '.png': 'image/png',
+  '.webmanifest': 'application/manifest+json',
 };
 
 // Serves the folder as any plain static server would, at a path of the caller's choosing.
+// The paths it served, in order, are in `served`.
 export async function serve(folder, prefix = '/') {
+  const served = [];
   const server = createServer(async (request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    served.push(path);
     const inside = path.startsWith(prefix) ? path.slice(prefix.length) : null;
     const file = inside === null ? null : normalize(join(folder, inside === '' ? 'index.html' : inside));
     try {
@@ -45,13 +52,16 @@ export async function serve(folder, prefix = '/') {
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
   return {
     url: `http://127.0.0.1:${server.address().port}${prefix}`,
-    close: () => new Promise((resolve) => server.close(resolve)),
+    served,
+    // As a server that is gone: the browser's open connections go too.
+    close: () => new Promise((resolve) => server.close(resolve) && server.closeAllConnections()),
   };
 }
 
-// A fresh profile each time, so that nothing carries over from an earlier run.
-export async function launchChromium(extraArgs = []) {
-  const profile = await mkdtemp(join(tmpdir(), 'zandrel-chromium-'));
+// A fresh profile each time, so that nothing carries over from an earlier run, unless the caller
+// gives one of its own, to start the browser again on it; that one is left where it is.
+export async function launchChromium(extraArgs = [], ownProfile = null) {
+  const profile = ownProfile ?? (await mkdtemp(join(tmpdir(), 'zandrel-chromium-')));
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
     headless: true,
@@ -70,7 +80,9 @@ export async function launchChromium(extraArgs = []) {
   const close = browser.close.bind(browser);
   browser.close = async () => {
     await close();
-    await rm(profile, { recursive: true, force: true });
+    if (!ownProfile) {
+      await rm(profile, { recursive: true, force: true });
+    }
   };
   return browser;
 }
@@ -174,6 +186,23 @@ export class GamePage {
       }
     }
     return left;
+  }
+
+  // One move, as a player of the real game's chance makes it: a key at a pause, a Knight at the
+  // choice of class, yes to be sure of it, no to any other question, and N for a new game once
+  // one is over.
+  async move() {
+    if (await this.ended()) {
+      await this.tab.keyboard.press('n');
+      await this.waitForGame();
+      return;
+    }
+    if ((await this.awaiting()) === 'key') {
+      await this.press('x');
+      return;
+    }
+    const screen = (await this.screen()).join('\n');
+    await this.answer(/Are you sure you want to be \w+\?\n.*\n.*$/.test(screen) ? 'y' : /chose your character/.test(screen) ? 'k' : 'n');
   }
 
   // The terminal's rows, scrollback included, as its buffer holds them, without trailing blanks
