@@ -360,7 +360,7 @@ private:
     Descriptor folder_;
     Descriptor lock_;
     Descriptor record_;
-    bool folderSynced_ = false;
+    bool folderSynced_{}; // set as the record is opened
 };
 
 } // namespace

@@ -30,6 +30,7 @@ int __real_unlinkat(int folder, const char* name, int how);
 ssize_t __real_read(int fd, void* data, size_t size);
 ssize_t __real___read_chk(int fd, void* data, size_t size, size_t room);
 DIR* __real_fdopendir(int fd);
+int __real_flock(int fd, int how);
 }
 
 namespace {
@@ -122,6 +123,7 @@ ssize_t __wrap___read_chk(int fd, void* data, size_t size, size_t room) {
     return failsNow() ? -1 : __real___read_chk(fd, data, size, room);
 }
 DIR* __wrap_fdopendir(int fd) { return failsNow() ? nullptr : __real_fdopendir(fd); }
+int __wrap_flock(int fd, int how) { return failsNow() ? -1 : __real_flock(fd, how); }
 }
 
 namespace zandrel::testing {
@@ -150,8 +152,8 @@ bool listedAsTheyAre(std::optional<std::vector<std::string>> names, const Folder
     if (!names) {
         return false;
     }
-    std::ranges::sort(there);
-    std::ranges::sort(*names);
+    std::sort(there.begin(), there.end());
+    std::sort(names->begin(), names->end());
     return *names == there;
 }
 
@@ -240,6 +242,15 @@ TEST(PosixStoreSystemCalls, EachCallIsOnTheDiskWhenItSaysItIsDoneAndSaysWhenOneO
     for (int failing = 1; failing <= calls; ++failing) {
         playFailing(failing);
     }
+
+    // A lock the system refuses, where no other game holds it, is said as the system says it.
+    const TestFolder test;
+    const std::unique_ptr<RecordStore> store = folderStore(test.path / "zandrel");
+    watch = Watch{true, 0, 1, {}};
+    const RecordStore::Lock refused = store->lock();
+    watch.on = false;
+    EXPECT_EQ(refused.state, RecordStore::Lock::State::unusable);
+    EXPECT_EQ(refused.detail, (test.path / "zandrel").string() + "/.: Input/output error");
 }
 
 } // namespace
