@@ -2,26 +2,18 @@
 // page played with its server gone; a newer page taking over only as the page loads alone; and
 // nothing missing for the browser to offer to install it.
 
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { cp, mkdtemp, readFile, rm, writeFile } from 'node:fs/promises';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { GamePage, heldSite, launchChromium, serve, site } from '../../tools/web/browser.mjs';
+import { banner, resumed, servedInChromium } from './shared.mjs';
 
 let server;
 let browser;
-before(async () => {
-  server = await serve(site);
-  browser = await launchChromium(['--host-resolver-rules=MAP zandrel.test 127.0.0.1']);
-});
-after(async () => {
-  await browser?.close();
-  await server?.close();
-});
+servedInChromium(site, (served, chromium) => ([server, browser] = [served, chromium]), { plainHttp: true });
 
-const resumed = /^Resuming your game, started \d{4}-\d\d-\d\d \d\d:\d\d\.$/;
-const banner = /^\n\n\n {16}Welcome to Zandrel/;
 const dice = (text) => text.match(/rolled a \d on one die/g)?.length ?? 0;
 
 async function moveUntil(game, done) {

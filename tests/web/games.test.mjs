@@ -10,7 +10,8 @@ import { mkdtemp, readFile, readdir, rm } from 'node:fs/promises';
 import { deflateRawSync } from 'node:zlib';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { GamePage, launchChromium, repository, seedGame, serve, testSite } from '../../tools/web/browser.mjs';
+import { GamePage, repository, seedGame, testSite } from '../../tools/web/browser.mjs';
+import { servedInChromium } from './shared.mjs';
 
 // The native game and its replay tool, which the web tests build beside the page.
 const native = process.env.ZANDREL_NATIVE ?? join(repository, 'build/web-build/tests/web/native');
@@ -19,14 +20,11 @@ const pausePrompt = 'Press any key to continue . . . ';
 let server;
 let browser;
 let scratch;
+servedInChromium(testSite, (served, chromium) => ([server, browser] = [served, chromium]));
 before(async () => {
-  server = await serve(testSite);
-  browser = await launchChromium();
   scratch = await mkdtemp(join(tmpdir(), 'zandrel-games-'));
 });
 after(async () => {
-  await browser?.close();
-  await server?.close();
   await rm(scratch, { recursive: true, force: true });
 });
 

@@ -3,24 +3,16 @@
 // unfinished one aside, a record that cannot be resumed is set aside for a new game, and storage
 // that fails never brings back a screen older than the one the player saw.
 
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { GamePage, launchChromium, seedGame, serve, site } from '../../tools/web/browser.mjs';
+import { GamePage, seedGame, site } from '../../tools/web/browser.mjs';
+import { banner, resumed, servedInChromium } from './shared.mjs';
 
 let server;
 let browser;
-before(async () => {
-  server = await serve(site);
-  browser = await launchChromium(['--host-resolver-rules=MAP zandrel.test 127.0.0.1']);
-});
-after(async () => {
-  await browser?.close();
-  await server?.close();
-});
+servedInChromium(site, (served, chromium) => ([server, browser] = [served, chromium]), { plainHttp: true });
 
-const resumed = /^Resuming your game, started \d{4}-\d\d-\d\d \d\d:\d\d\.$/;
 const header = /^zandrel record 2\nbegan \d+\nrules 1\n/;
-const banner = /^\n\n\n {16}Welcome to Zandrel/;
 const setAsideNames = (records) => Object.keys(records).filter((name) => name.startsWith('game-set-aside-'));
 
 // A Knight, then a key at each pause and a no to each question, until a die is shown and the game

@@ -1,24 +1,18 @@
 // The page we ship, played as a person plays it: with the keyboard alone, on the game's own
 // chance, from a plain static server at a path of its own.
 
-import { after, before, test } from 'node:test';
+import { before, test } from 'node:test';
 import assert from 'node:assert/strict';
 import { mkdir } from 'node:fs/promises';
 import { join } from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { GamePage, launchChromium, laptop, phone, screenshots, serve, site } from '../../tools/web/browser.mjs';
+import { GamePage, laptop, phone, screenshots, site } from '../../tools/web/browser.mjs';
+import { servedInChromium } from './shared.mjs';
 
 let server;
 let browser;
-before(async () => {
-  server = await serve(site, '/games/zandrel/');
-  browser = await launchChromium();
-  await mkdir(screenshots, { recursive: true });
-});
-after(async () => {
-  await browser?.close();
-  await server?.close();
-});
+servedInChromium(site, (served, chromium) => ([server, browser] = [served, chromium]), { prefix: '/games/zandrel/' });
+before(() => mkdir(screenshots, { recursive: true }));
 
 const pausePrompt = 'Press any key to continue . . .';
 const classMenu = [

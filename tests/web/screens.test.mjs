@@ -4,11 +4,12 @@
 // answers and draws (their transcripts in tests/games/seeds, which a native test keeps equal to
 // what the console game plays): nothing lost, doubled or reordered.
 
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { readFile } from 'node:fs/promises';
 import { join } from 'node:path';
-import { GamePage, launchChromium, repository, seedGame, serve, testSite } from '../../tools/web/browser.mjs';
+import { GamePage, repository, seedGame, testSite } from '../../tools/web/browser.mjs';
+import { servedInChromium } from './shared.mjs';
 
 const columns = 80;
 const pausePrompt = 'Press any key to continue . . . ';
@@ -50,14 +51,7 @@ function terminalRows(line) {
 
 let server;
 let browser;
-before(async () => {
-  server = await serve(testSite);
-  browser = await launchChromium();
-});
-after(async () => {
-  await browser?.close();
-  await server?.close();
-});
+servedInChromium(testSite, (served, chromium) => ([server, browser] = [served, chromium]));
 
 async function play(seed) {
   const { address, answers } = await seedGame(seed);

@@ -3,20 +3,14 @@
 // Whatever the moment the second tab opens, exactly one plays; the other writes nothing, keeps no
 // key typed into it, and plays the kept game once the first is closed and it is reloaded.
 
-import { after, before, test } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { GamePage, launchChromium, serve, site } from '../../tools/web/browser.mjs';
+import { GamePage, site } from '../../tools/web/browser.mjs';
+import { servedInChromium } from './shared.mjs';
 
 let server;
 let browser;
-before(async () => {
-  server = await serve(site);
-  browser = await launchChromium(['--host-resolver-rules=MAP zandrel.test 127.0.0.1']);
-});
-after(async () => {
-  await browser?.close();
-  await server?.close();
-});
+servedInChromium(site, (served, chromium) => ([server, browser] = [served, chromium]), { plainHttp: true });
 
 const pairs = 50;
 
