@@ -68,6 +68,15 @@ public:
     }
     bool shows(const std::string& text) { return eventually([&] { return screen().find(text) != std::string::npos; }); }
     bool waitsAtPause() { return eventually([&] { return screen().ends_with("\n" + pausePrompt); }); }
+    // At the class menu: the Knight chosen and confirmed, and the game at the pause that follows.
+    bool knightChosen() {
+        tmux("send-keys k Enter");
+        if (!shows("Are you sure you want to be Knight?")) {
+            return false;
+        }
+        tmux("send-keys y Enter");
+        return waitsAtPause() && inSingleKeyMode();
+    }
     // The terminal's settings as anyone may read them, in the words stty uses everywhere.
     std::string settings() { return run("stty -a < " + tmux("display-message -p '#{pane_tty}'")); }
     // The pause has taken the terminal out of line mode.
@@ -270,10 +279,7 @@ TEST(RealTerminal, AReplayShowsAGameAgainAndNeverTouchesTheGameInPlay) {
     std::ofstream(record, std::ios::binary) << store.files["finished-0001"];
     game.tmux("send-keys x");
     ASSERT_TRUE(game.shows("[U]ndead"));
-    game.tmux("send-keys k Enter");
-    ASSERT_TRUE(game.shows("Knight?"));
-    game.tmux("send-keys y Enter");
-    ASSERT_TRUE(game.waitsAtPause() && game.inSingleKeyMode());
+    ASSERT_TRUE(game.knightChosen());
     game.tmux("send-keys C-z");
     ASSERT_TRUE(game.jobStopped());
     const std::string kept = run("cat " + game.file("state/zandrel/game"));
@@ -322,10 +328,7 @@ TEST(RealTerminal, AGameStartedByALauncherStopsAndGoesOnAtAPauseAndEndsByQuitCle
 
     // Put in the background at a pause, the game stops when it reads and leaves the shell's
     // terminal as it was; brought back, it waits for its key.
-    game.tmux("send-keys k Enter");
-    ASSERT_TRUE(game.shows("Are you sure you want to be Knight?"));
-    game.tmux("send-keys y Enter");
-    ASSERT_TRUE(game.waitsAtPause() && game.inSingleKeyMode());
+    ASSERT_TRUE(game.knightChosen());
     game.tmux("send-keys C-z");
     ASSERT_TRUE(game.jobStopped());
     game.tell("bg");
