@@ -139,7 +139,8 @@ test('a damaged link, one too large, and one that holds no game are each refused
   let tries = 0;
   const refusal = async (fragment) => {
     await game.tab.goto(`${server.url}?try=${++tries}#game=${fragment}`);
-    await game.tab.waitForFunction(() => document.getElementById('replay-status')?.textContent !== '');
+    // Until the page has made its status line there is none: nothing is said yet.
+    await game.tab.waitForFunction(() => (document.getElementById('replay-status')?.textContent ?? '') !== '');
     assert.equal(await game.tab.$eval('#replay', (box) => box.hidden), true);
     return status(game);
   };
