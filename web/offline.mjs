@@ -31,12 +31,16 @@ export async function startAsApp() {
   workers.register('sw.js').catch(() => {});
 }
 
+// The new worker may take over before its answer reaches the page, so the page listens for it
+// before it asks.
 function takesOver(waiting) {
   return new Promise((resolve) => {
+    const reload = () => location.reload();
+    workers.addEventListener('controllerchange', reload);
     const answer = new MessageChannel();
     answer.port1.onmessage = ({ data }) => {
-      if (data) {
-        workers.addEventListener('controllerchange', () => location.reload());
+      if (!data) {
+        workers.removeEventListener('controllerchange', reload);
       }
       resolve(data);
     };
