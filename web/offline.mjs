@@ -32,19 +32,21 @@ export async function startAsApp() {
 }
 
 // The new worker may take over before its answer reaches the page, so the page listens for it
-// before it asks.
+// before it asks. A worker that an even newer one has replaced never answers: the page goes on.
 function takesOver(waiting) {
   return new Promise((resolve) => {
     const reload = () => location.reload();
-    workers.addEventListener('controllerchange', reload);
-    const answer = new MessageChannel();
-    answer.port1.onmessage = ({ data }) => {
-      if (!data) {
-        workers.removeEventListener('controllerchange', reload);
-      }
-      resolve(data);
+    const stays = () => {
+      workers.removeEventListener('controllerchange', reload);
+      resolve(false);
     };
+    const replaced = () => waiting.state === 'redundant' && stays();
+    workers.addEventListener('controllerchange', reload);
+    waiting.addEventListener('statechange', replaced);
+    const answer = new MessageChannel();
+    answer.port1.onmessage = ({ data }) => (data ? resolve(true) : stays());
     waiting.postMessage('take over?', [answer.port2]);
+    replaced();
   });
 }
 
