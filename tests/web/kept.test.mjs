@@ -59,39 +59,34 @@ test('a reload resumes the very screen, says so under the terminal too, and the 
   await game.close();
 });
 
+// With the browser's lock, as at 127.0.0.1, a secure page; on plain HTTP, where there is none, the
+// tabs' own claim does the same (tabs.test.mjs).
 test('a second tab leaves the game to the first, keeps no key typed into it, and plays it once the first is gone', async () => {
-  // With the browser's lock (127.0.0.1 is a secure context), and without it (plain HTTP).
-  for (const address of [server.url, server.url.replace('127.0.0.1', 'zandrel.test')]) {
-    const locked = !address.includes('zandrel.test');
-    const first = await GamePage.open(browser, address);
-    await playSomeTurns(first);
-    const left = await first.screen();
-    const record = (await first.kept()).game;
-    const second = await GamePage.open(browser, address, undefined, first.context);
-    await second.tab.waitForFunction(() => document.getElementById('notice').textContent !== '');
-    assert.match(await second.notice(), /^This game is being played in another tab of this browser; it goes on there/);
-    assert.equal(await second.awaiting(), '');
-    assert.equal(await second.tab.$eval('#new-game', (button) => button.disabled), true, 'nor may it start one');
-    for (const key of ['k', 'Enter', 'y', 'Enter', 'n', 'Enter', 'x']) {
-      await second.tab.keyboard.press(key);
-    }
-    // Long enough for the browser to warn of anything loaded in vain.
-    await new Promise((resolve) => setTimeout(resolve, 3500));
-    assert.equal((await first.kept()).game, record, 'the second tab left the record alone');
-    assert.deepEqual(second.problems, [], 'nor did it load the game');
-
-    await first.tab.close(); // the tab alone: the second shares its browser context
-    if (!locked) {
-      await second.tab.reload();
-    }
-    await second.waitForGame();
-    const screen = await second.screen();
-    assert.match(screen[0], resumed);
-    assert.deepEqual(screen.slice(1), left, 'none of the keys typed while it waited answered the game');
-    assert.equal((await second.kept()).game, record);
-    await second.close();
-    await first.context.close();
+  const first = await GamePage.open(browser, server.url);
+  await playSomeTurns(first);
+  const left = await first.screen();
+  const record = (await first.kept()).game;
+  const second = await GamePage.open(browser, server.url, undefined, first.context);
+  await second.tab.waitForFunction(() => document.getElementById('notice').textContent !== '');
+  assert.match(await second.notice(), /^This game is being played in another tab of this browser; it goes on there/);
+  assert.equal(await second.awaiting(), '');
+  assert.equal(await second.tab.$eval('#new-game', (button) => button.disabled), true, 'nor may it start one');
+  for (const key of ['k', 'Enter', 'y', 'Enter', 'n', 'Enter', 'x']) {
+    await second.tab.keyboard.press(key);
   }
+  // Long enough for the browser to warn of anything loaded in vain.
+  await new Promise((resolve) => setTimeout(resolve, 3500));
+  assert.equal((await first.kept()).game, record, 'the second tab left the record alone');
+  assert.deepEqual(second.problems, [], 'nor did it load the game');
+
+  await first.tab.close(); // the tab alone: the second shares its browser context, and takes the lock
+  await second.waitForGame();
+  const screen = await second.screen();
+  assert.match(screen[0], resumed);
+  assert.deepEqual(screen.slice(1), left, 'none of the keys typed while it waited answered the game');
+  assert.equal((await second.kept()).game, record);
+  await second.close();
+  await first.context.close();
 });
 
 test('New game: cancelled, the keys go on to the game; accepted, even while a game is resumed, it clears the screen and sets that game aside', async () => {

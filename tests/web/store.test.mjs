@@ -440,36 +440,6 @@ async function keepSome(store, text) {
   assert.equal(await store.sync(), 'ok');
 }
 
-test('two tabs on plain HTTP, the second opened up to 300 ms after the first: exactly one plays, and the other plays once it is gone', async () => {
-  let pairs = 0;
-  const pair = async (n) => {
-    const browser = profile();
-    const channels = browserChannels();
-    const first = plainTab(browser, channels);
-    await pause(Math.floor(Math.random() * 300));
-    const second = plainTab(browser, channels);
-    const stores = await Promise.all([first.plays, second.plays]);
-    assert.equal(stores.filter(Boolean).length, 1, `pair ${n}: ${stores.filter(Boolean).length} tabs play`);
-    const [player, waiter] = stores[0] ? [first, second] : [second, first];
-    assert.match(waiter.told[0], /^This game is being played in another tab of this browser; it goes on there\. Close that tab and reload/);
-    await keepSome(await player.plays, `zandrel record 1\nbegan ${n}\np\n`);
-
-    // Closed, or killed; the waiting tab reloaded takes the game on as it was kept.
-    player.close(n % 2 === 0);
-    waiter.close(false);
-    const reloaded = plainTab(browser, channels);
-    const store = await reloaded.plays;
-    assert.ok(store, `pair ${n}: the reloaded tab plays`);
-    assert.equal(await store.read('', 1e6), `found:zandrel record 1\nbegan ${n}\np\n`);
-    reloaded.close(false);
-    pairs++;
-  };
-  for (let group = 0; group < 5; group++) {
-    await Promise.all(Array.from({ length: 10 }, (_, i) => pair(group * 10 + i)));
-  }
-  console.log(`${pairs} pairs of tabs`);
-});
-
 test('a tab that no longer answers for its claim loses it, and its next write is refused', async () => {
   const browser = profile();
   const channels = browserChannels();
