@@ -1,7 +1,8 @@
 // The record in the browser's IndexedDB for the page's site, kept by the page (web/kept.mjs),
 // which also holds the claim of the one tab that plays: a second tab is told so by the page and
-// never starts a game. The finished games are kept there too, beside the record. Each call below is one call of the page's store, which the game waits for
-// as it waits for the player: a write answers only once it is committed, or has failed.
+// never starts a game. The finished games are kept there too, beside the record. Each call below
+// is one call of the page's store, which the game waits for as it waits for the player: a write
+// answers only once it is committed, or has failed.
 #include "host/WebStore.hpp"
 
 #include <emscripten.h>
@@ -99,7 +100,6 @@ public:
     bool removeSetAside(const std::string& name) override { return callStore("removeSetAside", name) == "ok"; }
     bool remove() override { return callStore("remove") == "ok"; }
 
-    // Two texts in one call are a name, a line end, and the rest: no name holds a line end.
     bool keepsFinishedGames() const override { return true; }
     std::optional<std::vector<std::string>> namesStartingWith(std::string_view prefix) override {
         return namesOf(callStore("namesStartingWith", prefix));
@@ -107,6 +107,7 @@ public:
     Contents readFile(const std::string& name, std::size_t limit) override {
         return contentsOf(callStore("readFile", name, static_cast<int>(limit)));
     }
+    // Two texts in one call are a name, a line end, and the rest: no name holds a line end.
     bool appendFile(const std::string& name, std::string_view text) override {
         return callStore("appendFile", name + "\n" + std::string(text)) == "ok";
     }

@@ -8,11 +8,8 @@
 #include <initializer_list>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <ostream>
-#include <system_error>
 
 namespace zandrel {
 namespace {
@@ -141,18 +138,6 @@ std::optional<std::vector<archive::FinishedGame>> finishedGames(RecordStore& sto
 }
 
 } // namespace
-
-RecordStore::Contents RecordStore::readRecordFile(const std::string& path, std::size_t limit) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) {
-        return {};
-    }
-    std::ifstream file(path, std::ios::binary);
-    std::string text(limit, '\0'); // no more than any record holds
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    return {Contents::State::found, std::move(text), {}};
-}
 
 int listFinishedGames(RecordStore& store, bool terminal) {
     const std::optional<std::vector<archive::FinishedGame>> games = finishedGames(store);
