@@ -1,9 +1,9 @@
 // The game kept in the browser's IndexedDB for the page's site, and the one tab that plays it.
 // The game decides what is written and when (src/record); this is only where it is kept: the
 // record of the unfinished game, up to five records set aside beside it, the finished games and
-// their list, and the claim of the tab that plays. Tabs may tell each other who plays, but only the claim decides: every change
-// is one transaction that reads the claim and writes the record together, so a tab that no
-// longer holds the claim cannot write a byte, whatever it believes.
+// their list, and the claim of the tab that plays. Tabs may tell each other who plays, but only
+// the claim decides: every change is one transaction that reads the claim and writes the record
+// together, so a tab that no longer holds the claim cannot write a byte, whatever it believes.
 
 const databaseName = 'zandrel';
 const recordsStore = 'records'; // the unfinished game ('game') and those set aside
